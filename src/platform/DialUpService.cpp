@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "DialUpService.h"
+
+#include "SimulatedLine.h"
+
+#include <QHash>
+
+namespace {
+std::unique_ptr<DialUpService> &serviceSlot()
+{
+    static std::unique_ptr<DialUpService> service;
+    return service;
+}
+} // namespace
+
+DialUpService &DialUpService::instance()
+{
+    auto &slot = serviceSlot();
+    if (!slot) {
+#ifdef Q_OS_WIN
+        if (qEnvironmentVariableIsEmpty("RUFWERK_LINE_DIR"))
+            slot = createWindowsRasService();
+#endif
+        if (!slot)
+            slot = std::make_unique<SimulatedLine>();
+    }
+    return *slot;
+}
+
+void DialUpService::setInstance(std::unique_ptr<DialUpService> service)
+{
+    serviceSlot() = std::move(service);
+}
+
+int DialUpService::createEntryDialog(QObject *owner, QString *createdName)
+{
+    if (!m_dialogHook)
+        return RasError::InvalidParameter;
+    return m_dialogHook(owner, QString(), createdName);
+}
+
+int DialUpService::editEntryDialog(QObject *owner, const QString &entryName)
+{
+    if (!m_dialogHook)
+        return RasError::InvalidParameter;
+    return m_dialogHook(owner, entryName, nullptr);
+}
+
+int DialUpService::validateEntryName(const QString &entryName)
+{
+    const QString trimmed = entryName.trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > 256 || trimmed.startsWith(u'.')
+        || trimmed.contains(u'[') || trimmed.contains(u']') || trimmed.contains(u'\n')
+        || trimmed.contains(u'\r') || trimmed.contains(u'\\') || trimmed.contains(u'/')) {
+        return RasError::InvalidName;
+    }
+    QStringList names;
+    if (enumEntries(&names) == RasError::Success) {
+        for (const QString &name : std::as_const(names)) {
+            if (name.compare(trimmed, Qt::CaseInsensitive) == 0)
+                return RasError::AlreadyExists;
+        }
+    }
+    return RasError::Success;
+}
+
+QString DialUpService::errorString(int error) const
+{
+    return rasErrorText(error);
+}
+
+QString rasErrorText(int error)
+{
+    static const QHash<int, QString> texts = {
+        {RasError::InvalidHandle, QStringLiteral("Das Handle ist ungültig.")},
+        {RasError::InvalidParameter, QStringLiteral("Falscher Parameter.")},
+        {RasError::InvalidName, QStringLiteral("Der Name der Verbindung ist ungültig.")},
+        {RasError::AlreadyExists, QStringLiteral("Eine Verbindung mit diesem Namen existiert bereits.")},
+        {RasError::Pending, QStringLiteral("Ein Vorgang ist noch nicht abgeschlossen.")},
+        {RasError::BufferTooSmall, QStringLiteral("Der Puffer ist zu klein.")},
+        {RasError::CannotOpenPhonebook, QStringLiteral("Das Telefonbuch kann nicht geöffnet werden.")},
+        {RasError::CannotLoadPhonebook, QStringLiteral("Das Telefonbuch kann nicht geladen werden.")},
+        {RasError::CannotFindPhonebookEntry, QStringLiteral("Der Telefonbucheintrag für diese Verbindung wurde nicht gefunden.")},
+        {RasError::CannotWritePhonebook, QStringLiteral("Das Telefonbuch kann nicht geschrieben werden.")},
+        {RasError::CorruptPhonebook, QStringLiteral("Das Telefonbuch enthält ungültige Informationen.")},
+        {RasError::Disconnection, QStringLiteral("Die Verbindung wurde getrennt.")},
+        {RasError::RemoteDisconnection, QStringLiteral("Die Verbindung wurde von der Gegenstelle getrennt.")},
+        {RasError::HardwareFailure, QStringLiteral("Die Verbindung wurde wegen eines Hardwarefehlers getrennt.")},
+        {RasError::UserDisconnection, QStringLiteral("Die Verbindung wurde vom Benutzer getrennt.")},
+        {RasError::PortNotAvailable, QStringLiteral("Das Modem oder ein anderes Verbindungsgerät wird bereits verwendet oder ist nicht richtig konfiguriert.")},
+        {RasError::NoConnection, QStringLiteral("Die Verbindung wurde beendet.")},
+        {RasError::LineBusy, QStringLiteral("Die Telefonleitung ist besetzt.")},
+        {RasError::NoAnswer, QStringLiteral("Die Gegenstelle antwortet nicht.")},
+        {RasError::NoCarrier, QStringLiteral("Es wurde kein Trägersignal erkannt.")},
+        {RasError::NoDialtone, QStringLiteral("Es wurde kein Wählton erkannt.")},
+        {RasError::AuthenticationFailure, QStringLiteral("Der Zugriff wurde verweigert, weil Benutzername und/oder Kennwort ungültig sind.")},
+        {RasError::ProjectionNotComplete, QStringLiteral("Die Konfiguration der Netzwerkprotokolle ist noch nicht abgeschlossen.")},
+        {RasError::Cancelled, QStringLiteral("Der Vorgang wurde vom Benutzer abgebrochen.")},
+    };
+    const auto it = texts.constFind(error);
+    if (it != texts.constEnd())
+        return *it;
+    return QStringLiteral("Unbekannter Fehler %1.").arg(error);
+}

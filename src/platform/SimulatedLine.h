@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+#include "DialUpService.h"
+
+/**
+ * A dial-up line that needs no modem: the phone book is a file in the Windows
+ * phone-book format, and every connection is a record in a state folder, so all
+ * processes of the user see the same connections. Per-entry scenario keys decide
+ * how a dial goes (delay, busy, no answer, traffic, remote hang-up, addresses).
+ *
+ * The folder is $RUFWERK_LINE_DIR, or a per-user default.
+ */
+class SimulatedLine : public DialUpService
+{
+public:
+    explicit SimulatedLine(const QString &folder = QString());
+    ~SimulatedLine() override;
+
+    static QString defaultFolder();
+    QString folder() const;
+    QString phoneBookPath() const;
+
+    QString backendName() const override;
+
+    int enumEntries(QStringList *names) override;
+    int getEntryProperties(const QString &entryName, RasEntry *entry) override;
+    int setEntryProperties(const QString &entryName, const RasEntry &entry) override;
+    int getEntryDialParams(const QString &entryName, RasDialParams *params, bool *passwordStored) override;
+    int setEntryDialParams(const RasDialParams &params, bool removePassword) override;
+    int renameEntry(const QString &oldName, const QString &newName) override;
+    int deleteEntry(const QString &entryName) override;
+    int enumDevices(QList<RasDevice> *devices) override;
+
+    int enumConnections(QList<RasConnection> *connections) override;
+    int connectStatus(RasHandle handle, RasConnStatus *status) override;
+    int projectionInfo(RasHandle handle, RasIpProjection *projection) override;
+
+    QStringList findAdapters() override;
+    bool startStatistics(bool start) override;
+    bool readStatistics(RasStatistics *statistics) override;
+
+    int dial(const RasDialParams &params, RasHandle *handle) override;
+    int hangUp(RasHandle handle) override;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Bytes 0x80..0x9F of Windows-1252. The five unassigned bytes map to the C1
+// control of the same value so that every byte survives a round trip.
+constexpr char16_t cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char encodeChar(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return char(c);
+    for (int i = 0; i < 32; ++i) {
+        if (cp1252High[i] == c)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
+} // namespace
+
+namespace TextFile {
+
+QByteArray encode(const QString &text)
+{
+    QByteArray out;
+    out.resize(text.size());
+    char *dst = out.data();
+    for (const QChar c : text)
+        *dst++ = encodeChar(c.unicode());
+    return out;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (const char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        *dst++ = (u >= 0x80 && u < 0xA0) ? QChar(cp1252High[u - 0x80]) : QChar(char16_t(u));
+    }
+    return out;
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text.at(i) != u'\n')
+            continue;
+        qsizetype end = i;
+        if (end > start && text.at(end - 1) == u'\r')
+            --end;
+        lines << text.mid(start, end - start);
+        start = i + 1;
+    }
+    if (start < n) {
+        QString last = text.mid(start);
+        if (last.endsWith(u'\r'))
+            last.chop(1);
+        lines << last;
+    }
+    return lines;
+}
+
+bool readLines(const QString &path, QStringList *lines, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    *lines = splitLines(decode(file.readAll()));
+    return true;
+}
+
+bool writeText(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error)
+        *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
+                     .arg(QDir::toNativeSeparators(path), file.errorString());
+    return false;
+}
+
+bool writeLines(const QString &path, const QStringList &lines, QString *error)
+{
+    qsizetype size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return writeText(path, encode(text), error);
+}
+
+} // namespace TextFile
