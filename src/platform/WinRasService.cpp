@@ -347,6 +347,29 @@ bool counterValue(const BYTE *data, size_t dataSize, size_t block, const PERF_CO
     return true;
 }
 
+// Runs an enumeration that fills an array of records: a system that needs more
+// room says so with 603 and the byte count it needs, so the array grows and
+// the call is repeated. On success records holds just the records returned.
+template<typename Record, typename Call>
+DWORD enumRecords(std::vector<Record> *records, Call call)
+{
+    DWORD rc = RasBufferTooSmall;
+    DWORD count = 0;
+    for (int attempt = 0; attempt < 4 && rc == RasBufferTooSmall; ++attempt) {
+        std::memset(static_cast<void *>(records->data()), 0, records->size() * sizeof(Record));
+        for (Record &record : *records)
+            record.dwSize = sizeof(Record);
+        DWORD bytes = DWORD(records->size() * sizeof(Record));
+        count = 0;
+        rc = call(records->data(), &bytes, &count);
+        if (rc == RasBufferTooSmall)
+            records->resize(std::max<size_t>(records->size() * 2, bytes / sizeof(Record) + 1));
+    }
+    if (rc == ERROR_SUCCESS)
+        records->resize(std::min<size_t>(count, records->size()));
+    return rc;
+}
+
 // ---------------------------------------------------------------------------
 
 class WinRasService : public DialUpService
@@ -373,23 +396,13 @@ public:
             return error;
         // Room for 100 names first; a larger book gets the room it asks for.
         std::vector<RasEntryNameA> records(100);
-        DWORD count = 0;
-        DWORD rc = RasBufferTooSmall;
-        for (int attempt = 0; attempt < 4 && rc == RasBufferTooSmall; ++attempt) {
-            std::memset(records.data(), 0, records.size() * sizeof(RasEntryNameA));
-            for (RasEntryNameA &record : records)
-                record.dwSize = sizeof(RasEntryNameA);
-            DWORD bytes = DWORD(records.size() * sizeof(RasEntryNameA));
-            count = 0;
-            rc = fn(nullptr, nullptr, records.data(), &bytes, &count);
-            if (rc == RasBufferTooSmall)
-                records.resize(std::max<size_t>(records.size() * 2, bytes / sizeof(RasEntryNameA) + 1));
-        }
+        const DWORD rc = enumRecords(&records, [fn](RasEntryNameA *data, LPDWORD bytes, LPDWORD count) {
+            return fn(nullptr, nullptr, data, bytes, count);
+        });
         if (rc != ERROR_SUCCESS)
             return int(rc);
-        count = std::min<DWORD>(count, DWORD(records.size()));
-        for (DWORD i = 0; i < count; ++i)
-            names->append(fieldText(records[i].szEntryName));
+        for (const RasEntryNameA &record : records)
+            names->append(fieldText(record.szEntryName));
         return RasError::Success;
     }
 
@@ -598,23 +611,11 @@ public:
         if (!fn)
             return error;
         std::vector<RasDevInfoA> records(16);
-        DWORD count = 0;
-        DWORD rc = RasBufferTooSmall;
-        for (int attempt = 0; attempt < 4 && rc == RasBufferTooSmall; ++attempt) {
-            std::memset(records.data(), 0, records.size() * sizeof(RasDevInfoA));
-            for (RasDevInfoA &record : records)
-                record.dwSize = sizeof(RasDevInfoA);
-            DWORD bytes = DWORD(records.size() * sizeof(RasDevInfoA));
-            count = 0;
-            rc = fn(records.data(), &bytes, &count);
-            if (rc == RasBufferTooSmall)
-                records.resize(std::max<size_t>(records.size() * 2, bytes / sizeof(RasDevInfoA) + 1));
-        }
+        const DWORD rc = enumRecords(&records, fn);
         if (rc != ERROR_SUCCESS)
             return int(rc);
-        count = std::min<DWORD>(count, DWORD(records.size()));
-        for (DWORD i = 0; i < count; ++i)
-            devices->append({fieldText(records[i].szDeviceType), fieldText(records[i].szDeviceName)});
+        for (const RasDevInfoA &record : records)
+            devices->append({fieldText(record.szDeviceType), fieldText(record.szDeviceName)});
         return RasError::Success;
     }
 
@@ -626,27 +627,15 @@ public:
         if (!fn)
             return error;
         std::vector<RasConnA> records(100);
-        DWORD count = 0;
-        DWORD rc = RasBufferTooSmall;
-        for (int attempt = 0; attempt < 4 && rc == RasBufferTooSmall; ++attempt) {
-            std::memset(static_cast<void *>(records.data()), 0, records.size() * sizeof(RasConnA));
-            for (RasConnA &record : records)
-                record.dwSize = sizeof(RasConnA);
-            DWORD bytes = DWORD(records.size() * sizeof(RasConnA));
-            count = 0;
-            rc = fn(records.data(), &bytes, &count);
-            if (rc == RasBufferTooSmall)
-                records.resize(std::max<size_t>(records.size() * 2, bytes / sizeof(RasConnA) + 1));
-        }
+        const DWORD rc = enumRecords(&records, fn);
         if (rc != ERROR_SUCCESS)
             return int(rc);
-        count = std::min<DWORD>(count, DWORD(records.size()));
-        for (DWORD i = 0; i < count; ++i) {
+        for (const RasConnA &record : records) {
             RasConnection connection;
-            connection.handle = toRasHandle(records[i].hrasconn);
-            connection.entryName = fieldText(records[i].szEntryName);
-            connection.deviceType = fieldText(records[i].szDeviceType);
-            connection.deviceName = fieldText(records[i].szDeviceName);
+            connection.handle = toRasHandle(record.hrasconn);
+            connection.entryName = fieldText(record.szEntryName);
+            connection.deviceType = fieldText(record.szDeviceType);
+            connection.deviceName = fieldText(record.szDeviceName);
             connections->append(connection);
         }
         return RasError::Success;
