@@ -186,6 +186,9 @@ public:
     // Dialing, for the connection module only
     virtual int dial(const RasDialParams &params, RasHandle *handle) = 0;
     virtual int hangUp(RasHandle handle) = 0;
+    /// Lets a connection outlive the process that dialed it (the user wants it
+    /// kept open when the program ends). Real lines do so anyway.
+    virtual int releaseConnection(RasHandle) { return RasError::Success; }
 
     void setEntryDialogHook(EntryDialogHook hook) { m_dialogHook = std::move(hook); }
 

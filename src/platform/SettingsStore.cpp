@@ -182,14 +182,14 @@ struct FileSettingsStore::Private
             if (line.endsWith(u'\r'))
                 line.chop(1);
             if (line.startsWith(u'[') && line.endsWith(u']')) {
-                QString path = line.mid(1, line.size() - 2);
+                QString keyPath = line.mid(1, line.size() - 2);
                 const QString prefix = QStringLiteral("HKEY_CURRENT_USER\\");
-                if (path.startsWith(prefix, Qt::CaseInsensitive))
-                    path = path.mid(prefix.size());
-                path = normalizedKey(path);
-                Key &key = result[path.toLower()];
+                if (keyPath.startsWith(prefix, Qt::CaseInsensitive))
+                    keyPath = keyPath.mid(prefix.size());
+                keyPath = normalizedKey(keyPath);
+                Key &key = result[keyPath.toLower()];
                 if (key.path.isEmpty())
-                    key.path = path;
+                    key.path = keyPath;
                 current = &key;
                 continue;
             }

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+#include <QString>
+
+class SettingsStore;
+
+/// Registry keys below HKEY_CURRENT_USER.
+namespace RegKey {
+inline QString Ras() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasMod\\RAS"); }
+inline QString Tariff() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasMod\\CURMIN"); }
+inline QString ConnTimeout() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasMod\\TIMEOUT"); }
+inline QString Billing() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasMod\\CNTTACT"); }
+inline QString Bas() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasBas\\"); }
+inline QString StartProgram() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasBas\\STARTPRG"); }
+inline QString Download() { return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasDld\\"); }
+} // namespace RegKey
+
+/// The engine settings, all under RegKey::Ras().
+struct TDFURec
+{
+    QString ServiceStr;
+    int SyncAsync = 1;
+    bool ChkPassWord = false;
+    int RemaindTime = 2;
+    bool KeepAlive = false;
+    bool NeppWarning = false;
+    bool WithSound = true;
+    int SoundIndex = 1;
+
+    void Read(const SettingsStore &store);
+    void Write(SettingsStore &store) const;
+};
+
+constexpr int DefaultTimeout = 60;
+
+/// The start settings under RegKey::Bas().
+struct TStartSettings
+{
+    bool ShowPostIt = true;
+    bool MiniStart = false;
+    int PostItIndex = 1;
+    bool AutoStart = false;
+    bool ChkExtern = true;
+    bool FeeRecord = true;
+    int DisConTime = 5;
+    bool Altruf5Progs = true;
+
+    void Read(const SettingsStore &store);
+    /// Writes every start setting (not STARTPRG).
+    void Write(SettingsStore &store) const;
+};
+
+/// The current connection's values kept per connection name.
+namespace ConnectionValues {
+QString ReadTariff(const SettingsStore &store, const QString &name);
+int ReadConnTimeout(const SettingsStore &store, const QString &name);
+int ReadBilling(const SettingsStore &store, const QString &name);
+void WriteTariff(SettingsStore &store, const QString &name, const QString &tariff);
+void WriteConnTimeout(SettingsStore &store, const QString &name, int seconds);
+void WriteBilling(SettingsStore &store, const QString &name, int billing);
+} // namespace ConnectionValues

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "LocaleFormats.h"
+
+#include <QLocale>
+#include <QStringList>
+
+namespace LocaleFormats {
+
+QString ShortDate(const QDate &date)
+{
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return QLocale().toString(date, format);
+}
+
+QString LongTime(const QTime &time)
+{
+    return QLocale().toString(time, QStringLiteral("HH:mm:ss"));
+}
+
+QString DateTime(const QDateTime &dateTime)
+{
+    return ShortDate(dateTime.date()) + u' ' + LongTime(dateTime.time());
+}
+
+QString Fixed(double value, int decimals)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
+}
+
+QString Number(double value, int decimals)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(value, 'f', decimals);
+}
+
+QString Duration(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace LocaleFormats
+
+namespace Costs {
+
+double ParseTariff(const QString &text)
+{
+    QString t = text.trimmed();
+    t.remove(u' ');
+    const QString sep = QLocale().decimalPoint();
+    const QString other = sep == QLatin1String(",") ? QStringLiteral(".") : QStringLiteral(",");
+    // With both marks present the other one groups thousands; alone it is a
+    // decimal point typed on the wrong keyboard.
+    if (t.contains(sep))
+        t.remove(other);
+    else
+        t.replace(other, sep);
+    QString kept;
+    for (const QChar c : std::as_const(t)) {
+        if (c.isDigit() || c == u'-' || sep.contains(c))
+            kept += c;
+        else
+            break; // "1,5 ct": the unit ends the number
+    }
+    bool ok = false;
+    const double value = QLocale().toDouble(kept, &ok);
+    return ok ? value : 0.0;
+}
+
+qint64 OnlineSeconds(const QString &text)
+{
+    const QStringList parts = text.trimmed().split(u':');
+    if (parts.size() != 3)
+        return 0;
+    qint64 values[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        values[i] = parts.at(i).toLongLong(&ok);
+        if (!ok || values[i] < 0)
+            return 0;
+    }
+    return values[0] * 3600 + values[1] * 60 + values[2];
+}
+
+} // namespace Costs

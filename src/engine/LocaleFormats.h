@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+/// Number, date and time texts in the system's formats (the program's locale).
+namespace LocaleFormats {
+/// Short date with a four-digit year, as the fee log keeps it.
+QString ShortDate(const QDate &date);
+QString LongTime(const QTime &time);
+QString DateTime(const QDateTime &dateTime);
+/// Fixed decimals, no thousands separators ("%3.2f").
+QString Fixed(double value, int decimals);
+/// Fixed decimals with thousands separators ("%4.4n").
+QString Number(double value, int decimals);
+/// "hh:mm:ss" of a duration; hours grow past 23.
+QString Duration(qint64 seconds);
+} // namespace LocaleFormats
+
+namespace Costs {
+/// A tariff text as typed: the system's decimal separator or a decimal point.
+double ParseTariff(const QString &text);
+/// Seconds of an "hh:mm:ss" online time with unbounded hours; 0 for malformed text.
+qint64 OnlineSeconds(const QString &text);
+} // namespace Costs

@@ -1,0 +1,941 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "RASWorkUnit.h"
+
+#include "DialUp.h"
+#include "DialUpService.h"
+#include "Clock.h"
+#include "Folders.h"
+#include "FormHelp.h"
+#include "LocaleFormats.h"
+#include "MessageDialog.h"
+#include "PluginManager.h"
+#include "RASStrList.h"
+#include "SettingsStore.h"
+#include "TextFile.h"
+#include "WindowMessage.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+namespace {
+
+constexpr int ProceedInterval = 1000;
+constexpr int ChkExternInterval = 500;
+constexpr int RedialWait = 3000;
+
+QString decimalSeparator()
+{
+    return QLocale().decimalPoint();
+}
+
+QString digitsOnly(const QString &text)
+{
+    const QString sep = decimalSeparator();
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if ((c >= u'0' && c <= u'9') || c == u'-' || sep.contains(c))
+            out += c;
+    }
+    return out;
+}
+
+// Binds a menu item to an action: it takes the action's caption and runs it.
+void bindItem(QAction *item, QAction *action)
+{
+    if (!item)
+        return;
+    QObject::disconnect(item, &QAction::triggered, nullptr, nullptr);
+    item->setProperty("boundAction", QVariant::fromValue<QObject *>(action));
+    if (!action)
+        return;
+    item->setText(action->text());
+    QObject::connect(item, &QAction::triggered, action, [action] { action->trigger(); });
+}
+
+void bindButton(QToolButton *button, QAction *action)
+{
+    if (!button)
+        return;
+    if (button->defaultAction() != action) {
+        if (QAction *old = button->defaultAction())
+            button->removeAction(old);
+        if (action)
+            button->setDefaultAction(action);
+    }
+}
+
+} // namespace
+
+int DigitsToInt(const QString &text)
+{
+    bool ok = false;
+    const int value = digitsOnly(text).toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+double DigitsToFloat(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(digitsOnly(text), &ok);
+    return ok ? value : 0.0;
+}
+
+TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, SettingsStore *store)
+    : QObject(mainWindow)
+    , m_host(mainWindow)
+    , m_service(service ? service : &DialUpService::instance())
+    , m_store(store ? store : &SettingsStore::instance())
+{
+    setObjectName(QStringLiteral("RASWorkUnit"));
+    if (m_host)
+        m_ownLists = m_host->findChild<TRASStrList *>(QStringLiteral("RASStrList"));
+    if (!m_ownLists)
+        m_ownLists = new TRASStrList(this);
+
+    PluginManager = new TuilPluginManager(this);
+    PluginManager->SetExtension(QStringLiteral("kvt"));
+    PluginManager->OnNewCommand = [this](QObject *, const QString &, const QString &, int, const QPixmap &,
+                                         const TNotifyEvent &handler) {
+        // Only the handlers are used, bound in the order the module offers them.
+        m_moduleHandlers.append(handler);
+        switch (CommandCount++) {
+        case 0: bindCommandHandler(ActionConnect, handler); break;
+        case 1: bindCommandHandler(ActionDisconnect, handler); break;
+        case 2: bindCommandHandler(ActionStopCon, handler); break;
+        default: break;
+        }
+    };
+
+    auto makeAction = [this](const char *name, const QString &caption, const QString &hint, const QString &keys) {
+        auto *action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+        if (!keys.isEmpty())
+            action->setShortcut(QKeySequence(keys));
+        return action;
+    };
+    ActionConnect = makeAction("ActionConnect", QStringLiteral("&Wählen"), QStringLiteral("DFÜ-Verbindung herstellen"),
+                               QStringLiteral("Ctrl+Alt+C"));
+    ActionDisconnect = makeAction("ActionDisconnect", QStringLiteral("&Auflegen"),
+                                  QStringLiteral("DFÜ-Verbindung beenden"), QStringLiteral("Ctrl+Alt+D"));
+    ActionStopCon = makeAction("ActionStopCon", QStringLiteral("&Stop"), QStringLiteral("DFÜ-Vorgang abbrechen"),
+                               QStringLiteral("Ctrl+Alt+S"));
+    ActionShowLog = makeAction("ActionShowLog", QStringLiteral("&Sitzungs-Protokoll"),
+                               QStringLiteral("Protokoll anzeigen"), QString());
+    connect(ActionShowLog, &QAction::triggered, this, [this] {
+        TimerDisCon->stop();
+        ActionShowLogExecute();
+    });
+    for (QAction *action : {ActionConnect, ActionDisconnect, ActionStopCon}) {
+        connect(action, &QAction::triggered, this, [this, action] {
+            TimerDisCon->stop(); // any connection action ends an idle period
+            const QVariant slot = action->property("handlerIndex");
+            if (slot.isValid() && slot.toInt() < m_moduleHandlers.size()) {
+                const TNotifyEvent handler = m_moduleHandlers.at(slot.toInt());
+                if (handler)
+                    handler(action);
+            }
+        });
+    }
+
+    TimerProceed = new QTimer(this);
+    TimerProceed->setObjectName(QStringLiteral("TimerProceed"));
+    TimerProceed->setInterval(ProceedInterval);
+    connect(TimerProceed, &QTimer::timeout, this, &TRASWorkUnit::TimerProceedTimer);
+    TimerDisCon = new QTimer(this);
+    TimerDisCon->setObjectName(QStringLiteral("TimerDisCon"));
+    TimerChkExtern = new QTimer(this);
+    TimerChkExtern->setObjectName(QStringLiteral("TimerChkExtern"));
+    TimerChkExtern->setInterval(ChkExternInterval);
+
+    RWDialUp = new TDialUp(this, m_service);
+    RWDialUp->setObjectName(QStringLiteral("RWDialUp"));
+    RWDialUp->setDialMode(TDialUp::dmAsync);
+    RWDialUp->setLanguage(TDialUp::Czech);
+
+    Wait = [](int milliseconds) { QThread::msleep(milliseconds); };
+
+    if (m_host) {
+        if (auto *online = control<QLineEdit>("EditOnline"))
+            connect(online, &QLineEdit::textChanged, this, &TRASWorkUnit::EditOnlineChange);
+    }
+
+    // Start-up: an error stops the remaining steps; the engine stays alive.
+    DialSeconds = 0;
+    try {
+        ReadSettings();
+        LoadConnectionModule();
+        CompleteEntries();
+        ApplyCurrentConnection();
+    } catch (const EuilPluginError &error) {
+        MessageDialog::Error(error.message(), m_host);
+    } catch (const EDialUpError &error) {
+        MessageDialog::Error(error.message(), m_host);
+    }
+    ExternActive = false;
+    applyStateToControls(ConnectionState);
+}
+
+TRASWorkUnit::~TRASWorkUnit()
+{
+    if (ModuleIndex >= 0) {
+        clearModuleHandlers();
+        try {
+            PluginManager->UnloadPlugin(ModuleIndex);
+        } catch (const EuilPluginError &) {
+        }
+        ModuleIndex = -1;
+    }
+}
+
+QStringList *TRASWorkUnit::StringList(const QString &name)
+{
+    return m_ownLists->List(name);
+}
+
+template<typename T>
+T *TRASWorkUnit::control(const char *name) const
+{
+    if (!m_host)
+        return nullptr;
+    return m_host->findChild<T *>(QLatin1String(name));
+}
+
+void TRASWorkUnit::setControlText(const char *name, const QString &text)
+{
+    if (auto *label = control<QLabel>(name))
+        label->setText(text);
+    else if (auto *edit = control<QLineEdit>(name))
+        edit->setText(text);
+}
+
+QStringList *TRASWorkUnit::entries()
+{
+    return m_ownLists->List(QStringLiteral("Entries"));
+}
+
+// --- settings -------------------------------------------------------------
+
+void TRASWorkUnit::ReadSettings()
+{
+    DFURec.Read(*m_store);
+    StartSettings.Read(*m_store);
+    Timeout = m_store->readInteger(RegKey::Ras(), QStringLiteral("Timeout"), DefaultTimeout);
+}
+
+void TRASWorkUnit::WriteSettings()
+{
+    DFURec.Write(*m_store);
+}
+
+QString TRASWorkUnit::ReadTariff(const QString &name) const
+{
+    return ConnectionValues::ReadTariff(*m_store, name);
+}
+
+int TRASWorkUnit::ReadConnTimeout(const QString &name) const
+{
+    return ConnectionValues::ReadConnTimeout(*m_store, name);
+}
+
+int TRASWorkUnit::ReadBilling(const QString &name) const
+{
+    return ConnectionValues::ReadBilling(*m_store, name);
+}
+
+void TRASWorkUnit::WriteTariff(const QString &name, const QString &tariff)
+{
+    ConnectionValues::WriteTariff(*m_store, name, tariff);
+}
+
+void TRASWorkUnit::WriteConnTimeout(const QString &name, int seconds)
+{
+    ConnectionValues::WriteConnTimeout(*m_store, name, seconds);
+}
+
+void TRASWorkUnit::WriteBilling(const QString &name, int billing)
+{
+    ConnectionValues::WriteBilling(*m_store, name, billing);
+}
+
+// --- connection module ----------------------------------------------------
+
+void TRASWorkUnit::bindCommandHandler(QAction *action, const TNotifyEvent &)
+{
+    action->setProperty("handlerIndex", int(m_moduleHandlers.size() - 1));
+}
+
+void TRASWorkUnit::clearModuleHandlers()
+{
+    // Handlers point into the module's code: drop them before its library goes.
+    for (QAction *action : {ActionConnect, ActionDisconnect, ActionStopCon})
+        action->setProperty("handlerIndex", QVariant());
+    m_moduleHandlers.clear();
+}
+
+void TRASWorkUnit::LoadConnectionModule()
+{
+    const QString folder = Folders::moduleFolder();
+    PluginManager->SetPluginFolder(folder);
+    CommandCount = 0;
+    ModuleIndex = -1;
+    const QString file = folder + ConnectionModuleFileName();
+    if (!QFile::exists(file)) {
+        MessageDialog::Information(QLatin1String("DFÜ-Modul nicht gefunden!:\r") + folder
+                                       + ConnectionModuleFileName() + QLatin1String("\r")
+                                       + QLatin1String("DFÜ-Verbindungen erfolgen über Windows Socketverbindungen."),
+                                   m_host);
+        return;
+    }
+    if (!PluginManager->LoadPlugin(file, this))
+        return;
+    ModuleIndex = PluginManager->PluginCount() - 1;
+    TuilPlugin *plugin = PluginManager->Plugin(ModuleIndex);
+    plugin->Activate();
+    PluginManager->SendCommand(ModuleCommand::ApplicationTitle, QCoreApplication::applicationName());
+}
+
+void TRASWorkUnit::ReloadConnectionModule()
+{
+    if (ModuleIndex >= 0) {
+        clearModuleHandlers();
+        PluginManager->UnloadPlugin(ModuleIndex);
+        ModuleIndex = -1;
+    }
+    try {
+        LoadConnectionModule();
+    } catch (const EuilPluginError &error) {
+        MessageDialog::Error(error.message(), m_host);
+    }
+}
+
+QString TRASWorkUnit::ModuleSettingsText() const
+{
+    QString name = DFURec.ServiceStr;
+    if (name.isEmpty())
+        name = ReadEntry(0).Name;
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    return QStringList{name,
+                       QString::number(DFURec.SyncAsync),
+                       flag(DFURec.ChkPassWord),
+                       QString::number(Timeout),
+                       QString::number(DFURec.RemaindTime),
+                       flag(DFURec.KeepAlive),
+                       flag(DFURec.WithSound),
+                       QString::number(DFURec.SoundIndex),
+                       TariffText}
+        .join(u'\t');
+}
+
+void TRASWorkUnit::SendModuleSettings()
+{
+    PluginManager->SendCommand(ModuleCommand::Settings, ModuleSettingsText());
+}
+
+bool TRASWorkUnit::HandleWindowMessage(int message, qintptr wParam, qintptr)
+{
+    switch (message) {
+    case WM::LineBusy: HandleLineBusy(); return true;
+    case WM::InfoUpdated: ShowConnectionInfo(); return true;
+    case WM::ConnectionState: SetConnectionState(int(wParam & 0xFF)); return true;
+    case WM::SettingsRequest: SendModuleSettings(); return true;
+    case WM::ClosedOutside: HandleEmergency(); return true;
+    default: return false;
+    }
+}
+
+// --- connection list ------------------------------------------------------
+
+QString TRASWorkUnit::entryLine(const QString &name)
+{
+    // User and password are those of this entry, empty when they cannot be read.
+    RWDialUp->setEntry(name);
+    RWDialUp->EntryUser.clear();
+    RWDialUp->EntryPassword.clear();
+    RWDialUp->ReadUserName();
+    RWDialUp->ReadPassword();
+    const QString user = RWDialUp->EntryUser;
+    const QString password = RWDialUp->EntryPassword;
+    if (RWDialUp->ReadEntryProperties() != RasError::Success)
+        return QString();
+    return QStringList{name, RWDialUp->DisplayNumber, user, ReadTariff(name), password}.join(u';');
+}
+
+void TRASWorkUnit::fillEntriesFromPhonebook()
+{
+    if (RWDialUp->GetEntries() == RasError::Success)
+        *entries() = RWDialUp->Entries();
+}
+
+void TRASWorkUnit::CompleteEntries()
+{
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    if (combo)
+        combo->clear();
+    // Without a module nobody filled the list; the phone book still has the names.
+    if (entries()->isEmpty())
+        fillEntriesFromPhonebook();
+    QStringList &lines = *entries();
+    m_entryNames.clear();
+    for (QString &line : lines) {
+        const QString name = line;
+        m_entryNames << name;
+        if (combo)
+            combo->addItem(name);
+        const QString complete = entryLine(name);
+        if (!complete.isEmpty())
+            line = complete;
+    }
+    m_ownLists->Changed(QStringLiteral("Entries"));
+}
+
+void TRASWorkUnit::BuildEntriesFromPhonebook()
+{
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    if (combo)
+        combo->clear();
+    QStringList &lines = *entries();
+    lines.clear();
+    m_entryNames.clear();
+    if (RWDialUp->GetEntries() != RasError::Success || RWDialUp->Entries().isEmpty()) {
+        m_ownLists->Changed(QStringLiteral("Entries"));
+        return;
+    }
+    const QStringList names = RWDialUp->Entries();
+    for (const QString &name : names) {
+        if (combo)
+            combo->addItem(name);
+        // An entry whose properties cannot be read keeps a bare-name line, so the
+        // list stays aligned with the selector.
+        const QString complete = entryLine(name);
+        lines << (complete.isEmpty() ? name : complete);
+        m_entryNames << name;
+    }
+    if (combo)
+        combo->setCurrentIndex(combo->findText(DFURec.ServiceStr, Qt::MatchFixedString));
+    m_ownLists->Changed(QStringLiteral("Entries"));
+}
+
+int TRASWorkUnit::FindEntry(const QString &name) const
+{
+    const QStringList lines = m_ownLists->Lines(QStringLiteral("Entries"));
+    for (int i = 0; i < lines.size(); ++i) {
+        if (ReadEntry(i).Name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+TEntryRec TRASWorkUnit::ReadEntry(int index) const
+{
+    TEntryRec rec;
+    const QStringList lines = m_ownLists->Lines(QStringLiteral("Entries"));
+    if (index < 0 || index >= lines.size() || lines.at(index).isEmpty())
+        return rec;
+    QString rest = lines.at(index);
+    // A name may itself hold ";": the known name of the line takes precedence.
+    if (index < m_entryNames.size()) {
+        const QString &known = m_entryNames.at(index);
+        if (known.contains(u';') && (rest == known || rest.startsWith(known + u';'))) {
+            rec.Name = known;
+            rest = rest.mid(known.size() + 1);
+            if (rest.isNull())
+                return rec;
+        }
+    }
+    QString *fields[] = {&rec.Name, &rec.Phone, &rec.User, &rec.Fee};
+    int first = rec.Name.isEmpty() ? 0 : 1;
+    for (int f = first; f < 4; ++f) {
+        const qsizetype cut = rest.indexOf(u';');
+        if (cut < 0) {
+            *fields[f] = rest;
+            return rec;
+        }
+        *fields[f] = rest.left(cut);
+        rest = rest.mid(cut + 1);
+    }
+    rec.Password = rest;
+    return rec;
+}
+
+// --- current connection ---------------------------------------------------
+
+void TRASWorkUnit::ApplyCurrentConnection()
+{
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    if (combo) {
+        if (!DFURec.ServiceStr.isEmpty()) {
+            combo->setCurrentIndex(combo->findText(DFURec.ServiceStr, Qt::MatchFixedString));
+        } else if (combo->count() > 0) {
+            combo->setCurrentIndex(0);
+            DFURec.ServiceStr = combo->itemText(0);
+        }
+    } else if (DFURec.ServiceStr.isEmpty() && !m_entryNames.isEmpty()) {
+        DFURec.ServiceStr = m_entryNames.first();
+    }
+    CurrentEntry = ReadEntry(FindEntry(DFURec.ServiceStr));
+
+    // A current connection that is not in the list (deleted outside the
+    // program): empty record, default time-out, minute billing.
+    const QString selected = combo && combo->currentIndex() >= 0 ? combo->currentText()
+                                                                  : (CurrentEntry.Name.isEmpty() ? QString()
+                                                                                                 : DFURec.ServiceStr);
+    Timeout = selected.isEmpty() ? DefaultTimeout : ReadConnTimeout(selected);
+    TariffText = CurrentEntry.Fee.left(7);
+    SecondBilling = selected.isEmpty() ? 0 : ReadBilling(selected);
+
+    if (auto *spin = control<QSpinBox>("SpinEdit")) {
+        spin->setValue(Timeout);
+        if (spin->value() <= 0)
+            spin->setValue(60);
+    }
+    if (auto *progress = control<QProgressBar>("WaitProgress")) {
+        progress->setMaximum(Timeout);
+        progress->setValue(0);
+    }
+    if (m_host) {
+        m_host->setProperty("ShowPostIt", StartSettings.ShowPostIt);
+        m_host->setProperty("ShapedHints", StartSettings.PostItIndex == 1);
+    }
+    TimerDisCon->stop();
+    if (auto *fee = control<QAction>("ActFeeProt"))
+        fee->setEnabled(StartSettings.FeeRecord);
+    if (StartSettings.DisConTime > 0)
+        TimerDisCon->setInterval(StartSettings.DisConTime * 60000);
+    if (auto *sync = control<QAction>("MISynchron"))
+        sync->setChecked(DFURec.SyncAsync == 0);
+    if (auto *async = control<QAction>("MIAsynchron"))
+        async->setChecked(DFURec.SyncAsync == 1);
+    updateCaption();
+    ShowConnectionData(DFURec.ServiceStr);
+}
+
+void TRASWorkUnit::updateCaption()
+{
+    if (m_host)
+        m_host->setWindowTitle(QLatin1String("Rufwerk: ") + DFURec.ServiceStr + QLatin1String(" - RufNr.: ")
+                               + CurrentEntry.Phone + QLatin1String(" - ") + CurrentEntry.Fee
+                               + QLatin1String(" €-Cent/min"));
+}
+
+bool TRASWorkUnit::ShowConnectionData(const QString &name)
+{
+    RWDialUp->GetEntries();
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    if (!combo || combo->count() == 0) {
+        if (combo)
+            combo->setCurrentIndex(-1);
+        for (const char *field : {"EditUserName", "EditPassword", "LblTelNum", "LblFee", "LblTact"})
+            setControlText(field, QString());
+        return false;
+    }
+    int index = combo->findText(name, Qt::MatchFixedString);
+    if (index < 0)
+        index = 0;
+    combo->setCurrentIndex(index);
+    const QString entry = combo->itemText(index);
+    RWDialUp->setEntry(entry);
+    if (RWDialUp->ReadUserName() == RasError::Success)
+        setControlText("EditUserName", RWDialUp->EntryUser);
+    if (RWDialUp->ReadPassword() == RasError::Success)
+        setControlText("EditPassword", RWDialUp->EntryPassword);
+    if (RWDialUp->ReadEntryProperties() == RasError::Success) {
+        if (auto *label = control<QLabel>("LblTelNum")) {
+            const QString number = RWDialUp->DisplayNumber;
+            label->setText(number);
+            const int premium = DigitsToInt(number.mid(1, 4));
+            QColor colour(Qt::darkBlue);
+            bool bold = true;
+            if (premium == 1900)
+                colour = Qt::red;
+            else if (premium >= 1901 && premium <= 1906)
+                colour = QColor(0, 255, 0); // lime
+            else if (premium >= 1907 && premium <= 1909)
+                colour = Qt::blue;
+            else
+                bold = false;
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, colour);
+            label->setPalette(palette);
+            QFont font = label->font();
+            font.setBold(bold);
+            label->setFont(font);
+            label->setProperty("premiumClass", premium);
+        }
+    }
+    setControlText("LblFee", ReadTariff(entry));
+    setControlText("LblTact",
+                   ReadBilling(entry) != 0 ? QStringLiteral("Sekundentakt") : QStringLiteral("Minutentakt"));
+    return true;
+}
+
+void TRASWorkUnit::SelectConnection()
+{
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    if (!combo)
+        return;
+    DFURec.ServiceStr = combo->currentText();
+    m_store->writeString(RegKey::Ras(), QStringLiteral("ServiceStr"), DFURec.ServiceStr);
+    PluginManager->SendCommand(ModuleCommand::SelectedConnection, DFURec.ServiceStr);
+}
+
+void TRASWorkUnit::ToggleDialMode()
+{
+    DFURec.SyncAsync = DFURec.SyncAsync == 0 ? 1 : 0;
+    WriteSettings();
+    ApplyCurrentConnection();
+}
+
+// --- connection state and cost --------------------------------------------
+
+void TRASWorkUnit::SetConnectionState(int state)
+{
+    ConnectionState = state;
+    switch (state) {
+    case Offline:
+        TimerProceed->stop();
+        ExternShown = false;
+        updateCaption();
+        TimerDisCon->stop();
+        completeFeeRecord();
+        break;
+    case Online: {
+        const double tariff = Costs::ParseTariff(TariffText);
+        setControlText("EditCurrent", CostText(SecondBilling == 1 ? tariff / 6000.0 * 100.0 : tariff));
+        auto *combo = control<QComboBox>("ComboBoxRAS");
+        const int index = combo ? combo->currentIndex() : FindEntry(DFURec.ServiceStr);
+        const TEntryRec line = ReadEntry(index);
+        const QString item = combo ? combo->currentText() : DFURec.ServiceStr;
+        const QDateTime now = Clock::Now();
+        PendingFeeRecord = LocaleFormats::ShortDate(now.date()) + u';' + LocaleFormats::LongTime(now.time()) + u';'
+            + line.Name + u';' + line.Phone + u';' + ReadTariff(item) + QLatin1String(" Ct/min;");
+        TimerProceed->stop();
+        ExternShown = false;
+        break;
+    }
+    case ExternalOnline:
+        ExternShown = true;
+        TimerDisCon->stop();
+        break;
+    case Dialing:
+        FeeCents = 0;
+        if (auto *progress = control<QProgressBar>("WaitProgress"))
+            progress->setValue(0);
+        DialSeconds = 0;
+        setControlText("LabelTime", QStringLiteral("0 sec."));
+        TimerProceed->start();
+        PendingFeeRecord.clear();
+        ExternShown = false;
+        break;
+    case Ended:
+        ExternShown = false;
+        updateCaption();
+        TimerDisCon->stop();
+        completeFeeRecord();
+        break;
+    default:
+        break;
+    }
+    applyStateToControls(state);
+    emit connectionStateChanged(state);
+}
+
+void TRASWorkUnit::completeFeeRecord()
+{
+    if (!StartSettings.FeeRecord || PendingFeeRecord.isEmpty() || PendingFeeRecord.contains(u'€'))
+        return;
+    QString online = QStringLiteral("00:00:00");
+    if (auto *edit = control<QLineEdit>("EditOnline"))
+        online = edit->text();
+    PendingFeeRecord += online + u';' + FeeRecordText(FeeCents);
+    m_ownLists->Append(QStringLiteral("FeeReport"), PendingFeeRecord);
+    PendingFeeRecord.clear();
+    if (StartSettings.AutoStart && SaveFeeList)
+        SaveFeeList();
+}
+
+void TRASWorkUnit::CompletePendingFeeRecord()
+{
+    completeFeeRecord();
+}
+
+double TRASWorkUnit::RunningCost(const QString &tariffText, int secondBilling, const QString &onlineTime,
+                                 double previousCents)
+{
+    const double tariff = Costs::ParseTariff(tariffText.isEmpty() ? QStringLiteral("0") : tariffText);
+    const qint64 seconds = Costs::OnlineSeconds(onlineTime.isEmpty() ? QStringLiteral("00:00:00") : onlineTime);
+    if (secondBilling == 0) {
+        // Every started minute costs a full minute, computed from the whole
+        // online time so a skipped second cannot skip a minute.
+        if (seconds <= 0)
+            return previousCents;
+        return tariff * double((seconds + 59) / 60);
+    }
+    if (secondBilling == 1)
+        return tariff * double(seconds) / 60.0;
+    return previousCents;
+}
+
+QString TRASWorkUnit::CostText(double cents)
+{
+    return LocaleFormats::Fixed(cents / 100.0, 2) + QLatin1String(" €");
+}
+
+QString TRASWorkUnit::FeeRecordText(double cents)
+{
+    return LocaleFormats::Number(cents / 100.0, 4) + QLatin1String(" €");
+}
+
+void TRASWorkUnit::EditOnlineChange()
+{
+    auto *edit = control<QLineEdit>("EditOnline");
+    if (!edit)
+        return;
+    if (edit->text().isEmpty()) {
+        edit->setText(QStringLiteral("00:00:00")); // re-enters through textChanged
+        return;
+    }
+    const double cost = RunningCost(TariffText, SecondBilling, edit->text(), FeeCents);
+    if (cost != FeeCents) {
+        FeeCents = cost;
+        setControlText("EditCurrent", CostText(FeeCents));
+    }
+}
+
+void TRASWorkUnit::ShowConnectionInfo()
+{
+    const QStringList info = m_ownLists->Lines(QStringLiteral("RASInfo"));
+    const auto line = [&info](int i) { return i < info.size() ? info.at(i) : QString(); };
+    if (auto *header = control<QHeaderView>("HeaderControl")) {
+        if (QAbstractItemModel *model = header->model()) {
+            const int sections[4] = {0, 1, 4, 2};
+            for (int s = 0; s < 4 && s < model->columnCount(); ++s)
+                model->setHeaderData(s, Qt::Horizontal, line(sections[s]));
+        }
+    }
+    IdleCheck();
+    if (auto *bar = control<QStatusBar>("StatusBar")) {
+        const int panels[4][2] = {{1, 3}, {3, 5}, {0, 6}, {4, 7}};
+        for (const auto &p : panels) {
+            if (auto *label = bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(p[0])))
+                label->setText(line(p[1]));
+        }
+    }
+}
+
+void TRASWorkUnit::IdleCheck()
+{
+    // Filled in by the idle watch.
+}
+
+void TRASWorkUnit::applyStateToControls(int state)
+{
+    auto *dial = control<QToolButton>("BtnDial");
+    auto *stop = control<QToolButton>("BtnStopp");
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    auto *miDial = control<QAction>("MIDial");
+    auto *miHangUp = control<QAction>("MIHangUp");
+    auto *miStop = control<QAction>("MIStop");
+    auto *miDialHang = control<QAction>("MIDialHang");
+    auto *tray = m_host ? m_host->findChild<QSystemTrayIcon *>(QStringLiteral("TrayIcon")) : nullptr;
+    auto *animate = control<QWidget>("Animate");
+    auto enable = [](QAction *a, bool on) {
+        if (a)
+            a->setEnabled(on);
+    };
+
+    switch (state) {
+    case Offline:
+    case Ended:
+        if (dial) {
+            bindButton(dial, ActionConnect);
+            dial->setVisible(true);
+            dial->setEnabled(true);
+        }
+        ActionConnect->setEnabled(true);
+        if (stop) {
+            stop->setVisible(false);
+            stop->setEnabled(state == Ended);
+        }
+        if (combo)
+            combo->setEnabled(true);
+        enable(miHangUp, false);
+        enable(miDial, true);
+        enable(miStop, false);
+        bindItem(miDialHang, ActionConnect);
+        enable(miDialHang, true);
+        if (animate)
+            animate->setProperty("active", false);
+        if (tray)
+            tray->setToolTip(QStringLiteral("Rufwerk [Offline]"));
+        break;
+    case Online:
+        if (dial) {
+            bindButton(dial, ActionDisconnect);
+            dial->setVisible(true);
+            dial->setEnabled(true);
+        }
+        ActionDisconnect->setEnabled(true);
+        if (combo)
+            combo->setEnabled(false);
+        enable(miHangUp, true);
+        enable(miDial, false);
+        enable(miStop, false);
+        bindItem(miDialHang, ActionDisconnect);
+        enable(miDialHang, true);
+        if (animate)
+            animate->setProperty("active", true);
+        if (tray)
+            tray->setToolTip(QStringLiteral("Rufwerk [Online]"));
+        break;
+    case ExternalOnline:
+        if (dial) {
+            bindButton(dial, nullptr);
+            if (QAction *old = dial->defaultAction()) {
+                dial->removeAction(old);
+                dial->setDefaultAction(nullptr);
+            }
+            dial->setText(QStringLiteral("Extern"));
+            dial->setEnabled(false);
+            dial->setVisible(true);
+        }
+        if (combo)
+            combo->setEnabled(false);
+        enable(miHangUp, false);
+        enable(miDial, false);
+        enable(miStop, false);
+        bindItem(miDialHang, ActionDisconnect);
+        enable(miDialHang, false);
+        if (animate)
+            animate->setProperty("active", true);
+        if (tray)
+            tray->setToolTip(QStringLiteral("Rufwerk [Extern]"));
+        break;
+    case Dialing:
+        if (dial)
+            dial->setVisible(false);
+        if (stop) {
+            bindButton(stop, ActionStopCon);
+            stop->setVisible(true);
+            stop->setEnabled(true);
+        }
+        ActionStopCon->setEnabled(true);
+        if (combo)
+            combo->setEnabled(false);
+        enable(miHangUp, false);
+        enable(miDial, false);
+        enable(miStop, true);
+        break;
+    default:
+        break;
+    }
+    if (m_host)
+        m_host->setProperty("ConnectionState", state);
+}
+
+// --- dial supervision -----------------------------------------------------
+
+void TRASWorkUnit::TimerProceedTimer()
+{
+    ++DialSeconds;
+    if (auto *progress = control<QProgressBar>("WaitProgress"))
+        progress->setValue(std::min(DialSeconds, progress->maximum()));
+    setControlText("LabelTime", QString::number(DialSeconds) + QLatin1String(" sec."));
+    const auto *spin = control<QSpinBox>("SpinEdit");
+    const int limit = spin ? spin->value() : Timeout;
+    if (DialSeconds >= limit) {
+        TimerProceed->stop();
+        DialSeconds = 0;
+        HandleDialTimeout();
+    }
+}
+
+void TRASWorkUnit::HandleDialTimeout()
+{
+    if (ConnectionState != Dialing)
+        return;
+    ActionStopCon->trigger();
+    setControlText("MsgLabel", QStringLiteral("Abbruchzeit überschritten\nsiehe Protokoll"));
+    AppendProtocol(QLatin1String("Abbruch-Laufzeit von: ") + QString::number(Timeout)
+                   + QLatin1String(" Sekunden wurde überschritten!"));
+    AppendProtocol(QStringLiteral("Öffnen Sie \"VV Mehr...\" und erhöhen Sie den Wert von \"Timeout\""));
+}
+
+void TRASWorkUnit::HandleLineBusy()
+{
+    if (!MessageDialog::Question(QStringLiteral("Teilnehmer ist besetzt!\rWahl wiederholen?"), m_host))
+        return;
+    AppendProtocol(QStringLiteral("Wahl wiederholt"));
+    Wait(RedialWait);
+    ActionConnect->trigger();
+}
+
+void TRASWorkUnit::HandleEmergency()
+{
+    // The rip-off protection joins here.
+}
+
+// --- session protocol -----------------------------------------------------
+
+QString TRASWorkUnit::ProtocolFileName() const
+{
+    return Folders::programFolder() + QLatin1String("Rufwerk-Log.TXT");
+}
+
+bool TRASWorkUnit::writeProtocolFile(QString *error)
+{
+    const QStringList lines = m_ownLists->Lines(QStringLiteral("Protocol"));
+    if (lines.isEmpty())
+        return true;
+    return TextFile::writeLines(ProtocolFileName(), lines, error);
+}
+
+void TRASWorkUnit::AppendProtocol(const QString &line)
+{
+    m_ownLists->Append(QStringLiteral("Protocol"), line);
+    // Written at once, so the evidence survives a crash or a forced restart.
+    writeProtocolFile(nullptr);
+}
+
+void TRASWorkUnit::ActionShowLogExecute()
+{
+    QString error;
+    if (!writeProtocolFile(&error)) {
+        MessageDialog::Error(error, m_host);
+        return;
+    }
+    const QString file = ProtocolFileName();
+    if (ShowLogHook) {
+        ShowLogHook(file);
+        return;
+    }
+    TFormHelp form(m_host);
+    if (QFile::exists(file)) {
+        if (!form.loadFile(file, &error)) {
+            MessageDialog::Error(error, m_host);
+            return;
+        }
+    } else {
+        form.setPlainLines({QStringLiteral("Noch kein Protokoll erstellt!")});
+    }
+    form.exec();
+}
