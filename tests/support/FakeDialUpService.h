@@ -112,7 +112,7 @@ public:
     void addEntries(int count, const QString &prefix = QStringLiteral("Verbindung "))
     {
         for (int i = 1; i <= count; ++i)
-            addEntry(prefix + QString::number(i), QStringLiteral("0190%1").arg(i));
+            addEntry(prefix + QString::number(i), QStringLiteral("030%1").arg(1000 + i));
     }
 
     void setDialParams(const QString &name, const QString &user, const QString &password, bool stored = true)
