@@ -240,6 +240,7 @@ void TRASWorkUnit::ReadSettings()
     DFURec.Read(*m_store);
     StartSettings.Read(*m_store);
     Timeout = m_store->readInteger(RegKey::Ras(), QStringLiteral("Timeout"), DefaultTimeout);
+    m_startTimeout = Timeout;
 }
 
 void TRASWorkUnit::WriteSettings()
@@ -300,9 +301,9 @@ void TRASWorkUnit::LoadConnectionModule()
     ModuleIndex = -1;
     const QString file = folder + ConnectionModuleFileName();
     if (!QFile::exists(file)) {
-        MessageDialog::Information(QLatin1String("DFÜ-Modul nicht gefunden!:\r") + folder
+        MessageDialog::Information(QStringLiteral("DFÜ-Modul nicht gefunden!:\r") + folder
                                        + ConnectionModuleFileName() + QLatin1String("\r")
-                                       + QLatin1String("DFÜ-Verbindungen erfolgen über Windows Socketverbindungen."),
+                                       + QStringLiteral("DFÜ-Verbindungen erfolgen über Windows Socketverbindungen."),
                                    m_host);
         return;
     }
@@ -495,11 +496,11 @@ void TRASWorkUnit::ApplyCurrentConnection()
     CurrentEntry = ReadEntry(FindEntry(DFURec.ServiceStr));
 
     // A current connection that is not in the list (deleted outside the
-    // program): empty record, default time-out, minute billing.
+    // program): empty record, the time-out read at start, minute billing.
     const QString selected = combo && combo->currentIndex() >= 0 ? combo->currentText()
                                                                   : (CurrentEntry.Name.isEmpty() ? QString()
                                                                                                  : DFURec.ServiceStr);
-    Timeout = selected.isEmpty() ? DefaultTimeout : ReadConnTimeout(selected);
+    Timeout = selected.isEmpty() ? m_startTimeout : ReadConnTimeout(selected);
     TariffText = CurrentEntry.Fee.left(7);
     SecondBilling = selected.isEmpty() ? 0 : ReadBilling(selected);
 
@@ -534,7 +535,7 @@ void TRASWorkUnit::updateCaption()
     if (m_host)
         m_host->setWindowTitle(QLatin1String("Rufwerk: ") + DFURec.ServiceStr + QLatin1String(" - RufNr.: ")
                                + CurrentEntry.Phone + QLatin1String(" - ") + CurrentEntry.Fee
-                               + QLatin1String(" €-Cent/min"));
+                               + QStringLiteral(" €-Cent/min"));
 }
 
 bool TRASWorkUnit::ShowConnectionData(const QString &name)
@@ -697,12 +698,12 @@ double TRASWorkUnit::RunningCost(const QString &tariffText, int secondBilling, c
 
 QString TRASWorkUnit::CostText(double cents)
 {
-    return LocaleFormats::Fixed(cents / 100.0, 2) + QLatin1String(" €");
+    return LocaleFormats::Fixed(cents / 100.0, 2) + QStringLiteral(" €");
 }
 
 QString TRASWorkUnit::FeeRecordText(double cents)
 {
-    return LocaleFormats::Number(cents / 100.0, 4) + QLatin1String(" €");
+    return LocaleFormats::Number(cents / 100.0, 4) + QStringLiteral(" €");
 }
 
 void TRASWorkUnit::EditOnlineChange()
@@ -876,7 +877,7 @@ void TRASWorkUnit::HandleDialTimeout()
     ActionStopCon->trigger();
     setControlText("MsgLabel", QStringLiteral("Abbruchzeit überschritten\nsiehe Protokoll"));
     AppendProtocol(QLatin1String("Abbruch-Laufzeit von: ") + QString::number(Timeout)
-                   + QLatin1String(" Sekunden wurde überschritten!"));
+                   + QStringLiteral(" Sekunden wurde überschritten!"));
     AppendProtocol(QStringLiteral("Öffnen Sie \"VV Mehr...\" und erhöhen Sie den Wert von \"Timeout\""));
 }
 

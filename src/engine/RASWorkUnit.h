@@ -175,4 +175,5 @@ private:
     TRASStrList *m_ownLists = nullptr;
     QList<TNotifyEvent> m_moduleHandlers;
     QStringList m_entryNames;
+    int m_startTimeout = DefaultTimeout;
 };
