@@ -925,10 +925,6 @@ void TRASWorkUnit::ActionShowLogExecute()
         return;
     }
     const QString file = ProtocolFileName();
-    if (ShowLogHook) {
-        ShowLogHook(file);
-        return;
-    }
     TFormHelp form(m_host);
     if (QFile::exists(file)) {
         if (!form.loadFile(file, &error)) {

@@ -144,8 +144,6 @@ public:
 
     /// Writes the fee log file; set by the main window (SaveFeeList).
     std::function<void()> SaveFeeList;
-    /// Called instead of the text display window (tests).
-    std::function<void(const QString &protocolFile)> ShowLogHook;
     /// Waits before a redial; tests replace it.
     std::function<void(int milliseconds)> Wait;
 

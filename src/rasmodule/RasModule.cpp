@@ -209,23 +209,20 @@ void TRasModule::HangUp()
     if (m_handle != 0)
         m_service->hangUp(m_handle);
     m_handle = 0;
-    if (m_phase != Phase::Idle) {
+    if (m_phase == Phase::Online) {
+        // The connection has ended, and the module is idle again.
         setMessage(QStringLiteral("Verbindung beendet"));
+        finish(StateEnded, false);
+        postState(StateOffline);
+    } else if (m_phase == Phase::Dialing) {
+        setMessage(QStringLiteral("Wahl abgebrochen"));
         finish(StateOffline, false);
     }
 }
 
 void TRasModule::Abort()
 {
-    if (m_phase == Phase::Dialing) {
-        if (m_handle != 0)
-            m_service->hangUp(m_handle);
-        m_handle = 0;
-        setMessage(QStringLiteral("Wahl abgebrochen"));
-        finish(StateOffline, false);
-    } else if (m_phase == Phase::Online) {
-        HangUp();
-    }
+    HangUp();
 }
 
 void TRasModule::finish(int state, bool closedOutside)
