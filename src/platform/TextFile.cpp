@@ -35,21 +35,34 @@ namespace TextFile {
 
 QByteArray encode(const QString &text)
 {
-    QByteArray out;
-    out.resize(text.size());
-    char *dst = out.data();
-    for (const QChar c : text)
-        *dst++ = encodeChar(c.unicode());
+    // Qt's Latin-1 conversion does the bulk; characters outside Latin-1 and the
+    // C1 range are mapped afterwards.
+    QByteArray out = text.toLatin1();
+    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = src[i];
+        if (c >= 0x80 && (c < 0xA0 || c > 0xFF))
+            out[i] = encodeChar(c);
+    }
     return out;
 }
 
 QString decode(const QByteArray &bytes)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        *dst++ = (u >= 0x80 && u < 0xA0) ? QChar(cp1252High[u - 0x80]) : QChar(char16_t(u));
+    // Latin-1 is Windows-1252 except for 0x80..0x9F; let Qt's fast conversion
+    // do the bulk and patch those few characters afterwards.
+    QString out = QString::fromLatin1(bytes);
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    QChar *dst = nullptr;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char u = src[i];
+        if (u < 0x80 || u >= 0xA0)
+            continue;
+        if (!dst)
+            dst = out.data();
+        dst[i] = QChar(cp1252High[u - 0x80]);
     }
     return out;
 }
@@ -59,9 +72,7 @@ QStringList splitLines(const QString &text)
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (text.at(i) != u'\n')
-            continue;
+    for (qsizetype i = text.indexOf(u'\n'); i >= 0; i = text.indexOf(u'\n', start)) {
         qsizetype end = i;
         if (end > start && text.at(end - 1) == u'\r')
             --end;
