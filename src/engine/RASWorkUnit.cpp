@@ -6,9 +6,13 @@
 #include "DialUpService.h"
 #include "Clock.h"
 #include "Folders.h"
+#include "FormEmerg.h"
 #include "FormHelp.h"
+#include "FormRasDone.h"
 #include "LocaleFormats.h"
 #include "MessageDialog.h"
+#include "ModalResult.h"
+#include "OnLineDetect.h"
 #include "PluginManager.h"
 #include "RASStrList.h"
 #include "SettingsStore.h"
@@ -166,6 +170,8 @@ TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, Settings
     TimerChkExtern = new QTimer(this);
     TimerChkExtern->setObjectName(QStringLiteral("TimerChkExtern"));
     TimerChkExtern->setInterval(ChkExternInterval);
+    connect(TimerDisCon, &QTimer::timeout, this, &TRASWorkUnit::TimerDisConTimer);
+    connect(TimerChkExtern, &QTimer::timeout, this, &TRASWorkUnit::TimerChkExternTimer);
 
     RWDialUp = new TDialUp(this, m_service);
     RWDialUp->setObjectName(QStringLiteral("RWDialUp"));
@@ -193,6 +199,11 @@ TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, Settings
     }
     ExternActive = false;
     applyStateToControls(ConnectionState);
+
+    OnLineDetect = new TOnLineDetect(this, m_service);
+    OnLineDetect->setObjectName(QStringLiteral("OnLineDetect"));
+    OnLineDetect->setInterval(500);
+    connect(OnLineDetect, &TOnLineDetect::OnChange, this, &TRASWorkUnit::OnLineDetectChange);
 }
 
 TRASWorkUnit::~TRASWorkUnit()
@@ -620,8 +631,7 @@ void TRASWorkUnit::SetConnectionState(int state)
         completeFeeRecord();
         break;
     case Online: {
-        const double tariff = Costs::ParseTariff(TariffText);
-        setControlText("EditCurrent", CostText(SecondBilling == 1 ? tariff / 6000.0 * 100.0 : tariff));
+        showFirstCharge();
         auto *combo = control<QComboBox>("ComboBoxRAS");
         const int index = combo ? combo->currentIndex() : FindEntry(DFURec.ServiceStr);
         const TEntryRec line = ReadEntry(index);
@@ -658,6 +668,13 @@ void TRASWorkUnit::SetConnectionState(int state)
     }
     applyStateToControls(state);
     emit connectionStateChanged(state);
+}
+
+void TRASWorkUnit::showFirstCharge()
+{
+    // The cost of the first minute, or of the first second with second billing.
+    const double tariff = Costs::ParseTariff(TariffText);
+    setControlText("EditCurrent", CostText(SecondBilling == 1 ? tariff / 60.0 : tariff));
 }
 
 void TRASWorkUnit::completeFeeRecord()
@@ -743,9 +760,181 @@ void TRASWorkUnit::ShowConnectionInfo()
     }
 }
 
+QString TRASWorkUnit::CounterDigits(const QString &text)
+{
+    QString digits;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digits += c;
+    }
+    return digits;
+}
+
 void TRASWorkUnit::IdleCheck()
 {
-    // Filled in by the idle watch.
+    if (StartSettings.DisConTime <= 0 || ConnectionState != Online) {
+        TimerDisCon->stop();
+        return;
+    }
+    const QStringList info = m_ownLists->Lines(QStringLiteral("RASInfo"));
+    auto *bar = control<QStatusBar>("StatusBar");
+    const auto panel = [bar](int i) {
+        const QLabel *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i)) : nullptr;
+        return label ? label->text() : QString();
+    };
+    const auto line = [&info](int i) { return i < info.size() ? info.at(i) : QString(); };
+    // Idle only when neither counter moved: a download that only receives is
+    // traffic too. Counters compare by their digits, whatever separators they hold.
+    const bool sentSame = CounterDigits(panel(1)) == CounterDigits(line(3));
+    const bool receivedSame = CounterDigits(panel(3)) == CounterDigits(line(5));
+    if (sentSame && receivedSame) {
+        if (!TimerDisCon->isActive())
+            TimerDisCon->start();
+    } else {
+        TimerDisCon->stop();
+    }
+}
+
+void TRASWorkUnit::TimerDisConTimer()
+{
+    TimerDisCon->stop();
+    if (m_idleDialogOpen)
+        return;
+    m_idleDialogOpen = true;
+    const int result = TFormRasDone::Execute(m_host);
+    m_idleDialogOpen = false;
+    if (result != mrAbort && result != mrYes)
+        return;
+    ActionDisconnect->trigger();
+    AppendProtocol(QStringLiteral("Leerlauf-Abbruch nach: ") + QString::number(StartSettings.DisConTime)
+                   + QStringLiteral(" Minuten!"));
+    TimerDisCon->stop();
+    if (result == mrAbort)
+        MessageDialog::Information(QStringLiteral("DFÜ aufgelegt nach: ") + QString::number(StartSettings.DisConTime)
+                                       + QStringLiteral(" Minuten ohne Aktivität!"),
+                                   m_host);
+}
+
+void TRASWorkUnit::OnLineDetectChange()
+{
+    if (!StartSettings.ChkExtern || ExternShown)
+        return;
+    if (ConnectionState == Dialing || ConnectionState == Online || ConnectionState == ExternalOnline)
+        return;
+    if (OnLineDetect->Online())
+        TimerChkExtern->start();
+}
+
+void TRASWorkUnit::restoreSelectedTariff()
+{
+    auto *combo = control<QComboBox>("ComboBoxRAS");
+    const QString selected = combo ? combo->currentText() : DFURec.ServiceStr;
+    TariffText = ReadTariff(selected).left(7);
+    SecondBilling = ReadBilling(selected);
+}
+
+void TRASWorkUnit::TimerChkExternTimer()
+{
+    if (!OnLineDetect->Online()) {
+        TimerChkExtern->stop();
+        if (!ExternActive && ConnectionState != ExternalOnline)
+            return; // the connection went before it was ever up
+        SetConnectionState(Ended);
+        ConnectionState = Offline;
+        ExternActive = false;
+        ExternStart = QDateTime();
+        m_externLookupFailed = false;
+        setControlText("MsgLabel", QStringLiteral("Externe Verbindung beendet"));
+        restoreSelectedTariff();
+        const auto *online = control<QLineEdit>("EditOnline");
+        const auto *current = control<QLineEdit>("EditCurrent");
+        AppendProtocol(QStringLiteral("End-Datum/Zeit: ") + LocaleFormats::DateTime(Clock::Now())
+                       + QStringLiteral(" - hh:min:sec"));
+        AppendProtocol(QStringLiteral("Online-Zeit: ") + (online ? online->text() : QString())
+                       + QStringLiteral(",   -Gebühr: ") + (current ? current->text() : QString()));
+        return;
+    }
+    if (OnLineDetect->LastStatus().state != RasState::Connected)
+        return; // being set up: keep watching
+    TimerChkExtern->stop();
+    if (ConnectionState == Dialing || ConnectionState == Online)
+        return; // our own connection, never an external one
+    if (!ExternActive) {
+        SetConnectionState(ExternalOnline);
+        if (!m_externLookupFailed) {
+            try {
+                if (RWDialUp->FindActiveConnection())
+                    BeginExternalSession();
+            } catch (const EDialUpError &error) {
+                // Shown once; the connection is still timed and its end noticed.
+                m_externLookupFailed = true;
+                MessageDialog::Error(error.message(), m_host);
+            }
+        }
+        if (ExternStart.isNull())
+            ExternStart = Clock::Now();
+    }
+    if (auto *online = control<QLineEdit>("EditOnline"))
+        online->setText(LocaleFormats::Duration(ExternStart.secsTo(Clock::Now())));
+    TimerChkExtern->start();
+}
+
+void TRASWorkUnit::BeginExternalSession()
+{
+    ExternActive = true;
+    ConnectionState = ExternalOnline;
+    ExternStart = QDateTime();
+    const QString entryName = RWDialUp->EntryName;
+    const QString deviceType = RWDialUp->DeviceType;
+    const QString deviceName = RWDialUp->DeviceName;
+    const QString localIp = RWDialUp->LocalIP;
+    const QString remoteIp = RWDialUp->RemoteIP;
+    setControlText("MsgLabel", QStringLiteral("Externe Verbindung ist online\n(siehe Titelzeile)"));
+    if (auto *header = control<QHeaderView>("HeaderControl")) {
+        if (QAbstractItemModel *model = header->model(); model && model->columnCount() >= 4) {
+            model->setHeaderData(1, Qt::Horizontal, deviceType);
+            model->setHeaderData(3, Qt::Horizontal, deviceName);
+        }
+    }
+    if (auto *bar = control<QStatusBar>("StatusBar")) {
+        if (auto *p0 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel0")))
+            p0->setText(localIp);
+        if (auto *p4 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel4")))
+            p4->setText(remoteIp);
+    }
+
+    // The external entry's own number and data, also when a dialer created the
+    // entry after the connection list was built.
+    const int index = FindEntry(entryName);
+    TEntryRec line = ReadEntry(index);
+    if (index < 0) {
+        line.Name = entryName;
+        RWDialUp->setEntry(entryName);
+        if (RWDialUp->ReadEntryProperties() == RasError::Success)
+            line.Phone = RWDialUp->DisplayNumber;
+        line.Fee = ReadTariff(entryName);
+    }
+
+    AppendProtocol(QStringLiteral("Externe Verbindung: "));
+    AppendProtocol(QStringLiteral("  -  DFÜ, Rufnummer: ") + entryName + QStringLiteral(", ") + line.Phone);
+    AppendProtocol(QStringLiteral("  -  Gerät, Typ    : ") + deviceName + QStringLiteral(", ") + deviceType);
+    AppendProtocol(QStringLiteral("  -  zwischen Lokal: ") + localIp + QStringLiteral(" und Remote: ") + remoteIp);
+    const QDateTime now = Clock::Now();
+    AppendProtocol(QStringLiteral("Start-Datum/Zeit: ") + LocaleFormats::DateTime(now)
+                   + QStringLiteral(" - hh:min:sec"));
+
+    TariffText = ReadTariff(entryName).left(7);
+    SecondBilling = ReadBilling(entryName);
+    showFirstCharge();
+
+    PendingFeeRecord = LocaleFormats::ShortDate(now.date()) + u';' + LocaleFormats::LongTime(now.time()) + u';';
+    if (StartSettings.FeeRecord)
+        PendingFeeRecord += line.Name + u';' + line.Phone + u';' + ReadTariff(entryName) + QStringLiteral(" Ct/min;");
+    else
+        PendingFeeRecord.clear();
+    if (m_host)
+        m_host->setWindowTitle(QStringLiteral("Externe DFÜ: ") + line.Name + QStringLiteral(" - RufNr.: ") + line.Phone
+                               + QStringLiteral(" - ") + line.Fee + QStringLiteral(" €-Cent/min"));
 }
 
 void TRASWorkUnit::applyStateToControls(int state)
@@ -892,7 +1081,24 @@ void TRASWorkUnit::HandleLineBusy()
 
 void TRASWorkUnit::HandleEmergency()
 {
-    // The rip-off protection joins here.
+    if (DFURec.NeppWarning)
+        return;
+    const int result = TFormEmerg::Execute(
+        DFURec.NeppWarning,
+        [this](bool checked) {
+            if (checked != DFURec.NeppWarning) {
+                DFURec.NeppWarning = checked;
+                m_store->writeBool(RegKey::Ras(), QStringLiteral("NeppWarning"), checked);
+            }
+        },
+        m_host);
+    if (result != mrYes)
+        return;
+    // The evidence is on disk before the system may go down.
+    writeProtocolFile(nullptr);
+    if (SaveFeeList)
+        SaveFeeList();
+    TFormEmerg::RestartComputer(m_host);
 }
 
 // --- session protocol -----------------------------------------------------

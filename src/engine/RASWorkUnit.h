@@ -18,6 +18,7 @@ class QWidget;
 class DialUpService;
 class SettingsStore;
 class TDialUp;
+class TOnLineDetect;
 class TRASStrList;
 class TuilPluginManager;
 
@@ -91,6 +92,14 @@ public:
     void SendModuleSettings();
     void HandleLineBusy();
     void HandleEmergency();
+
+    // Idle disconnect and the external connection watch
+    void TimerDisConTimer();
+    void OnLineDetectChange();
+    void TimerChkExternTimer();
+    void BeginExternalSession();
+    /// Digits of a transfer counter text, whatever separators it holds.
+    static QString CounterDigits(const QString &text);
     /// The settings line of command 5945.
     QString ModuleSettingsText() const;
 
@@ -122,6 +131,7 @@ public:
     QTimer *TimerProceed = nullptr;
     QTimer *TimerDisCon = nullptr;
     QTimer *TimerChkExtern = nullptr;
+    TOnLineDetect *OnLineDetect = nullptr;
 
     // Engine fields
     int ModuleIndex = -1;
@@ -162,6 +172,8 @@ private:
     void applyStateToControls(int state);
     void completeFeeRecord();
     void updateCaption();
+    void showFirstCharge();
+    void restoreSelectedTariff();
     void fillEntriesFromPhonebook();
     QString entryLine(const QString &name);
     QStringList *entries();
@@ -174,4 +186,6 @@ private:
     QList<TNotifyEvent> m_moduleHandlers;
     QStringList m_entryNames;
     int m_startTimeout = DefaultTimeout;
+    bool m_idleDialogOpen = false;
+    bool m_externLookupFailed = false;
 };
