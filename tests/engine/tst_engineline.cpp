@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "EngineHost.h"
+#include "FormEmerg.h"
+#include "ModalResult.h"
 #include "Folders.h"
 #include "MessageDialog.h"
 #include "SettingsStore.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,7 +48,12 @@ private slots:
                    "DEVICE=isdn\r\n"
                    "Device=Simulierter ISDN-Adapter\r\n"
                    "SimConnectDelay=0\r\n"
-                   "SimBusy=1\r\n");
+                   "SimBusy=1\r\n"
+                   "\r\n"
+                   "[Kurz]\r\n"
+                   "PhoneNumber=0307777\r\n"
+                   "SimConnectDelay=0\r\n"
+                   "SimHangUpAfter=2\r\n");
     }
 
     void init()
@@ -69,7 +77,7 @@ private slots:
         QCOMPARE(m_engine->ModuleIndex, 0);
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
         auto *combo = m_host->get<QComboBox>("ComboBoxRAS");
-        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->count(), 3);
         QCOMPARE(m_host->lists->Lines(u"Entries"_s).first(), u"Netzwerk Nord;0301234;nord;1,5;"_s);
         QCOMPARE(m_host->lists->Lines(u"RASInfo"_s).first(), u"DFÜ-Name x"_s);
     }
@@ -108,6 +116,48 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_messages.contains(u"Teilnehmer ist besetzt!\rWahl wiederholen?"_s), 10000);
         QCOMPARE(m_engine->ConnectionState, int(Ended));
         QVERIFY(m_host->messages.contains(5939));
+    }
+
+    void externalConnectionAcrossProcesses()
+    {
+        const QString tool = qEnvironmentVariable("RUFWERK_TEST_BIN") + u"/rufwerk-line"_s;
+        if (!QFile::exists(tool))
+            QSKIP("rufwerk-line not built");
+        QProcess dialer;
+        dialer.start(tool, {u"dial"_s, u"Netzwerk Nord"_s});
+        QVERIFY(dialer.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(ExternalOnline), 15000);
+        QCOMPARE(m_host->get<QToolButton>("BtnDial")->text(), u"Extern"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->get<QLineEdit>("EditOnline")->text(), u"00:00:02"_s, 10000);
+        QCOMPARE(m_host->get<QLineEdit>("EditCurrent")->text(), u"0,01 €"_s);
+        QVERIFY(m_host->windowTitle().startsWith(u"Externe DFÜ: Netzwerk Nord"_s));
+
+        QCOMPARE(QProcess::execute(tool, {u"hangup"_s, u"Netzwerk Nord"_s}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Offline), 10000);
+        QVERIFY(dialer.waitForFinished(10000));
+        const QStringList fees = m_host->lists->Lines(u"FeeReport"_s);
+        QVERIFY(!fees.isEmpty());
+        QVERIFY2(fees.last().contains(u";Netzwerk Nord;0301234;1,5 Ct/min;00:00:0"_s), qPrintable(fees.last()));
+        const QStringList protocol = m_host->lists->Lines(u"Protocol"_s);
+        QVERIFY(protocol.contains(u"Externe Verbindung: "_s));
+        QVERIFY(protocol.last().startsWith(u"Online-Zeit: 00:00:0"_s));
+        QVERIFY(protocol.at(protocol.size() - 2).startsWith(u"End-Datum/Zeit: "_s));
+    }
+
+    void remoteHangUpRaisesTheWarning()
+    {
+        int warnings = 0;
+        TFormEmerg::SetHook([&warnings](TFormEmerg &) {
+            ++warnings;
+            return int(mrCancel);
+        });
+        selectEntry(u"Kurz"_s);
+        m_engine->ActionConnect->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Online), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(warnings, 1, 10000);
+        QCOMPARE(m_engine->ConnectionState, int(Ended));
+        QVERIFY(m_host->messages.contains(5949));
+        TFormEmerg::SetHook(nullptr);
     }
 
 private:
