@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "OnLineDetect.h"
+
+#include "DialUp.h"
+
+#include <QPointer>
+#include <QTimer>
+
+TOnLineDetect::TOnLineDetect(QObject *parent, DialUpService *service)
+    : QObject(parent)
+    , FDialUp(new TDialUp(this, service))
+    , FTimer(new QTimer(this))
+{
+    FDialUp->setObjectName(QStringLiteral("DialUp"));
+    FDialUp->setLanguage(TDialUp::Czech);
+    FTimer->setObjectName(QStringLiteral("TimerPoll"));
+    // Single shot: the next poll is scheduled only once this one has finished.
+    FTimer->setSingleShot(true);
+    connect(FTimer, &QTimer::timeout, this, &TOnLineDetect::Poll);
+    connect(FDialUp, &TDialUp::OnActiveConnection, this, &TOnLineDetect::DialUpActiveConnection);
+    restartTimer();
+}
+
+TOnLineDetect::~TOnLineDetect() = default;
+
+void TOnLineDetect::setInterval(int milliseconds)
+{
+    FInterval = milliseconds;
+    restartTimer();
+}
+
+void TOnLineDetect::setEnabled(bool enabled)
+{
+    FEnabled = enabled;
+    restartTimer();
+}
+
+void TOnLineDetect::Poll()
+{
+    FTimer->stop();
+    const qsizetype previousCount = FNames.size();
+    FNames.clear();
+    FLastStatus = RasConnStatus();
+
+    FDialUp->GetActiveConnections();
+
+    if (FNames.size() != previousCount) {
+        // The handler may end the program and with it this component.
+        const QPointer<TOnLineDetect> self(this);
+        Q_EMIT OnChange();
+        if (!self)
+            return;
+    }
+    restartTimer();
+}
+
+void TOnLineDetect::DialUpActiveConnection(
+    RasHandle, const RasConnStatus &status, const QString &, const QString &entryName, const QString &, const QString &)
+{
+    FNames.append(entryName);
+    FLastStatus = status;
+}
+
+void TOnLineDetect::restartTimer()
+{
+    if (FEnabled && FInterval > 0)
+        FTimer->start(FInterval);
+    else
+        FTimer->stop();
+}
