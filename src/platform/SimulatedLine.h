@@ -4,6 +4,9 @@
 
 #include "DialUpService.h"
 
+class SimPhoneBook;
+struct SimConnectionRecord;
+
 /**
  * A dial-up line that needs no modem: the phone book is a file in the Windows
  * phone-book format, and every connection is a record in a state folder, so all
@@ -43,6 +46,16 @@ public:
 
     int dial(const RasDialParams &params, RasHandle *handle) override;
     int hangUp(RasHandle handle) override;
+
+    /// Dials a connection that no process owns: it stays until it is hung up,
+    /// where a dialed one goes when its dialing process ends.
+    int dialDetached(const RasDialParams &params, RasHandle *handle);
+    /// Every connection record, also failed and ended ones not yet hung up, in
+    /// dialing order.
+    QList<SimConnectionRecord> connectionRecords();
+    QString connectionsFolder() const;
+    /// The phone book itself, for tools that edit its keys directly.
+    SimPhoneBook &phoneBook();
 
 private:
     struct Private;
