@@ -730,6 +730,27 @@ int SimPhoneBook::read(std::shared_ptr<const SimPhoneBookText> *text)
     return RasError::Success;
 }
 
+int SimPhoneBook::readIntact(std::shared_ptr<const SimPhoneBookText> *text)
+{
+    const int result = read(text);
+    if (result == RasError::Success && (*text)->damaged)
+        return RasError::CorruptPhonebook;
+    return result;
+}
+
+int SimPhoneBook::findEntry(const QString &name, std::shared_ptr<const SimPhoneBookText> *text,
+                            const SimPhoneBookSection **section)
+{
+    const int result = readIntact(text);
+    if (result != RasError::Success)
+        return result;
+    const int index = (*text)->indexOf(name);
+    if (index < 0)
+        return RasError::CannotFindPhonebookEntry;
+    *section = &(*text)->sections.at(index);
+    return RasError::Success;
+}
+
 bool SimPhoneBook::writeBackup(const QByteArray &bytes)
 {
     // An earlier backup may be the only good copy; it is never replaced.

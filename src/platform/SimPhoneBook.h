@@ -149,6 +149,12 @@ public:
     /// A missing file is an empty book. RasError::CannotOpenPhonebook when the
     /// file cannot be read. The caller checks text->damaged.
     int read(std::shared_ptr<const SimPhoneBookText> *text);
+    /// Like read(), but a damaged book gives RasError::CorruptPhonebook.
+    int readIntact(std::shared_ptr<const SimPhoneBookText> *text);
+    /// The section of an entry of an intact book, CannotFindPhonebookEntry when
+    /// there is none; text keeps the section alive.
+    int findEntry(const QString &name, std::shared_ptr<const SimPhoneBookText> *text,
+                  const SimPhoneBookSection **section);
     /**
      * Runs change on the current book under the lock and writes the result when
      * change returns RasError::Success. CannotOpenPhonebook when the lock is

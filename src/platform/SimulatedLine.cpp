@@ -107,8 +107,8 @@ struct SimulatedLine::Private
     {
         order = records.keys();
         std::sort(order.begin(), order.end(), [this](const QString &a, const QString &b) {
-            const SimConnectionRecord &ra = records.value(a).record;
-            const SimConnectionRecord &rb = records.value(b).record;
+            const SimConnectionRecord &ra = records.constFind(a)->record;
+            const SimConnectionRecord &rb = records.constFind(b)->record;
             return ra.dialStartMs != rb.dialStartMs ? ra.dialStartMs < rb.dialStartMs : ra.handle < rb.handle;
         });
     }
@@ -196,15 +196,11 @@ int SimulatedLine::Private::dial(const RasDialParams &params, RasHandle *handle,
     if (!handle)
         return RasError::InvalidParameter;
     std::shared_ptr<const SimPhoneBookText> text;
-    int result = book.read(&text);
+    const SimPhoneBookSection *found = nullptr;
+    const int result = book.findEntry(params.entryName, &text, &found);
     if (result != RasError::Success)
         return result;
-    if (text->damaged)
-        return RasError::CorruptPhonebook;
-    const int index = text->indexOf(params.entryName);
-    if (index < 0)
-        return RasError::CannotFindPhonebookEntry;
-    const SimPhoneBookSection &section = text->sections.at(index);
+    const SimPhoneBookSection &section = *found;
     const RasEntry entry = simEntryFromSection(section);
 
     SimConnectionRecord r;
@@ -286,11 +282,9 @@ int SimulatedLine::enumEntries(QStringList *names)
 {
     names->clear();
     std::shared_ptr<const SimPhoneBookText> text;
-    const int result = d->book.read(&text);
+    const int result = d->book.readIntact(&text);
     if (result != RasError::Success)
         return result;
-    if (text->damaged)
-        return RasError::CorruptPhonebook;
     *names = text->names();
     return RasError::Success;
 }
@@ -298,16 +292,11 @@ int SimulatedLine::enumEntries(QStringList *names)
 int SimulatedLine::getEntryProperties(const QString &entryName, RasEntry *entry)
 {
     std::shared_ptr<const SimPhoneBookText> text;
-    const int result = d->book.read(&text);
-    if (result != RasError::Success)
-        return result;
-    if (text->damaged)
-        return RasError::CorruptPhonebook;
-    const int index = text->indexOf(entryName);
-    if (index < 0)
-        return RasError::CannotFindPhonebookEntry;
-    *entry = simEntryFromSection(text->sections.at(index));
-    return RasError::Success;
+    const SimPhoneBookSection *section = nullptr;
+    const int result = d->book.findEntry(entryName, &text, &section);
+    if (result == RasError::Success)
+        *entry = simEntryFromSection(*section);
+    return result;
 }
 
 int SimulatedLine::setEntryProperties(const QString &entryName, const RasEntry &entry)
@@ -328,16 +317,11 @@ int SimulatedLine::setEntryProperties(const QString &entryName, const RasEntry &
 int SimulatedLine::getEntryDialParams(const QString &entryName, RasDialParams *params, bool *passwordStored)
 {
     std::shared_ptr<const SimPhoneBookText> text;
-    const int result = d->book.read(&text);
-    if (result != RasError::Success)
-        return result;
-    if (text->damaged)
-        return RasError::CorruptPhonebook;
-    const int index = text->indexOf(entryName);
-    if (index < 0)
-        return RasError::CannotFindPhonebookEntry;
-    *params = simDialParamsFromSection(text->sections.at(index), passwordStored);
-    return RasError::Success;
+    const SimPhoneBookSection *section = nullptr;
+    const int result = d->book.findEntry(entryName, &text, &section);
+    if (result == RasError::Success)
+        *params = simDialParamsFromSection(*section, passwordStored);
+    return result;
 }
 
 int SimulatedLine::setEntryDialParams(const RasDialParams &params, bool removePassword)
@@ -399,7 +383,7 @@ int SimulatedLine::enumConnections(QList<RasConnection> *connections)
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     d->refresh(now);
     for (const QString &name : std::as_const(d->order)) {
-        const SimConnectionRecord &r = d->records.value(name).record;
+        const SimConnectionRecord &r = d->records.constFind(name)->record;
         if (r.stateAt(now).isLive())
             connections->append({r.handle, r.entryName, r.deviceType, r.deviceName});
     }
@@ -454,7 +438,7 @@ bool SimulatedLine::readStatistics(RasStatistics *statistics)
     quint64 received = 0;
     quint32 speed = 0;
     for (const QString &name : std::as_const(d->order)) {
-        const SimConnectionRecord &r = d->records.value(name).record;
+        const SimConnectionRecord &r = d->records.constFind(name)->record;
         const SimConnectionState st = r.stateAt(now);
         if (!st.isConnected())
             continue;
@@ -495,6 +479,6 @@ QList<SimConnectionRecord> SimulatedLine::connectionRecords()
     QList<SimConnectionRecord> list;
     list.reserve(d->order.size());
     for (const QString &name : std::as_const(d->order))
-        list.append(d->records.value(name).record);
+        list.append(d->records.constFind(name)->record);
     return list;
 }

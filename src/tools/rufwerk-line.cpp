@@ -123,7 +123,6 @@ private:
     QString errorMessage(int error, const QString &entryName = QString()) const;
     int rasFail(int error, const QString &entryName = QString()) { return fail(errorMessage(error, entryName)); }
     void reportBackup();
-    bool readBook(std::shared_ptr<const SimPhoneBookText> *text, int *code);
 
     int entries();
     int show(const QString &name);
@@ -181,18 +180,6 @@ void LineTool::reportBackup()
     const QString backup = m_line.phoneBook().lastBackupPath();
     if (!backup.isEmpty())
         print(QStringLiteral("Das bisherige Telefonbuch wurde gesichert als „%1“.").arg(backup));
-}
-
-bool LineTool::readBook(std::shared_ptr<const SimPhoneBookText> *text, int *code)
-{
-    int result = m_line.phoneBook().read(text);
-    if (result == RasError::Success && (*text)->damaged)
-        result = RasError::CorruptPhonebook;
-    if (result != RasError::Success) {
-        *code = rasFail(result);
-        return false;
-    }
-    return true;
 }
 
 int LineTool::run(QStringList args)
@@ -266,15 +253,12 @@ int LineTool::entries()
 int LineTool::show(const QString &name)
 {
     std::shared_ptr<const SimPhoneBookText> text;
-    int code = 0;
-    if (!readBook(&text, &code))
-        return code;
-    const int index = text->indexOf(name);
-    if (index < 0)
-        return rasFail(RasError::CannotFindPhonebookEntry, name);
-    const SimPhoneBookSection &section = text->sections.at(index);
-    print(u'[' + section.name + u']');
-    for (const SimPhoneBookLine &line : section.lines) {
+    const SimPhoneBookSection *section = nullptr;
+    const int result = m_line.phoneBook().findEntry(name, &text, &section);
+    if (result != RasError::Success)
+        return rasFail(result, name);
+    print(u'[' + section->name + u']');
+    for (const SimPhoneBookLine &line : section->lines) {
         if (line.key.isEmpty())
             continue;
         const bool secret = simSameKey(line.key, u"Password") && !line.value.isEmpty();
