@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+/**
+ * The fee log file "FeeReport.Lst" and its backup "FeeReport.BAK" in the
+ * program folder. The backup is made once, from the first list file loaded,
+ * and never overwritten. A list file that exists but cannot be read is never
+ * overwritten in the same run: what the run records goes to "FeeReport.NEU"
+ * instead, so neither the old records nor the new ones are lost.
+ */
+class TFeeLogFile
+{
+public:
+    enum class Source { None, List, Backup };
+
+    explicit TFeeLogFile(const QString &folder);
+
+    static QString ListName() { return QStringLiteral("FeeReport.Lst"); }
+    static QString BackupName() { return QStringLiteral("FeeReport.BAK"); }
+    static QString RescueName() { return QStringLiteral("FeeReport.NEU"); }
+
+    QString ListPath() const { return FFolder + ListName(); }
+    QString BackupPath() const { return FFolder + BackupName(); }
+    QString RescuePath() const { return FFolder + RescueName(); }
+
+    /// Loads the list file, else the backup. False with a German error when the
+    /// file that exists cannot be read or is damaged; lines are then empty.
+    bool Load(QStringList *lines, QString *error);
+    /// Writes lines (at least one, else nothing happens) to the list file, or to
+    /// the rescue file when the list file could not be loaded.
+    bool Save(const QStringList &lines, QString *error);
+
+    Source LoadedFrom() const { return FSource; }
+    bool ListUnreadable() const { return FListUnreadable; }
+
+private:
+    QString FFolder;
+    Source FSource = Source::None;
+    bool FListUnreadable = false;
+    bool FRescueRead = false;
+    QStringList FRescueEarlier;
+};

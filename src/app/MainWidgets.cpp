@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "MainWidgets.h"
+
+#include "Glyphs.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTimer>
+
+namespace {
+constexpr int AnimateInterval = 90;
+constexpr int GaugeInterval = 40;
+} // namespace
+
+TAnimate::TAnimate(QWidget *parent)
+    : QWidget(parent)
+    , FTimer(new QTimer(this))
+{
+    FTimer->setInterval(AnimateInterval);
+    connect(FTimer, &QTimer::timeout, this, &TAnimate::step);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void TAnimate::setActive(bool on)
+{
+    if (FActive == on)
+        return;
+    FActive = on;
+    FFrame = 0;
+    if (on)
+        FTimer->start();
+    else
+        FTimer->stop();
+    update();
+}
+
+void TAnimate::step()
+{
+    FFrame = (FFrame + 1) % Glyphs::AnimationFrames;
+    update();
+}
+
+void TAnimate::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const int side = std::min(width(), height());
+    const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+    Glyphs::paintGlobe(p, r, FFrame, FActive);
+}
+
+TActivityGauge::TActivityGauge(QWidget *parent)
+    : QLabel(parent)
+    , FTimer(new QTimer(this))
+{
+    FTimer->setInterval(GaugeInterval);
+    connect(FTimer, &QTimer::timeout, this, [this] {
+        FOffset = (FOffset + Speed) % std::max(1, width() * 2);
+        update();
+    });
+}
+
+void TActivityGauge::setBarColour(const QColor &colour)
+{
+    FColour = colour;
+    FOffset = 0;
+    // Nothing to see in the panel's own colour, so nothing needs to move.
+    if (colour.isValid())
+        FTimer->start();
+    else
+        FTimer->stop();
+    update();
+}
+
+bool TActivityGauge::running() const
+{
+    return FTimer->isActive();
+}
+
+void TActivityGauge::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    drawFrame(&p);
+    const QRect r = contentsRect().adjusted(2, 3, -2, -3);
+    if (!FColour.isValid() || r.width() <= 0)
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette().color(QPalette::Mid), 1));
+    p.setBrush(palette().color(QPalette::Base));
+    p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+    // A block a third as wide as the bar travels across it and re-enters.
+    const int block = std::max(6, r.width() / 3);
+    const int x = r.left() - block + FOffset % (r.width() + block);
+    p.setClipRect(r.adjusted(1, 1, -1, -1));
+    p.setPen(Qt::NoPen);
+    p.setBrush(FColour);
+    p.drawRect(QRect(x, r.top() + 2, block, r.height() - 4));
+}
+
+QSize TEllipsisLabel::minimumSizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(QStringLiteral("...")) + 8, QLabel::minimumSizeHint().height()};
+}
+
+void TEllipsisLabel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    drawFrame(&p);
+    QStyleOption option;
+    option.initFrom(this);
+    const QRect r = contentsRect().adjusted(margin() + 2, 0, -margin() - 2, 0);
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, r.width());
+    style()->drawItemText(&p, r, int(alignment()), option.palette, isEnabled(), shown, foregroundRole());
+}

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QWidget>
+
+class QTimer;
+
+/// The online animation: frames 0..12 of a turning globe while active, frame 0 otherwise.
+class TAnimate : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(bool active READ active WRITE setActive)
+    Q_PROPERTY(int frame READ frame)
+
+public:
+    explicit TAnimate(QWidget *parent = nullptr);
+
+    bool active() const { return FActive; }
+    void setActive(bool on);
+    int frame() const { return FFrame; }
+    /// Advances one frame (the timer's step).
+    void step();
+
+    QSize sizeHint() const override { return {40, 40}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QTimer *FTimer;
+    bool FActive = false;
+    int FFrame = 0;
+};
+
+/**
+ * The owner-drawn activity gauge of the status bar: an indeterminate bar that
+ * runs in barColour; in the panel's own colour it is invisible and stands still.
+ */
+class TActivityGauge : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit TActivityGauge(QWidget *parent = nullptr);
+
+    /// Invalid colour: the panel's own colour.
+    void setBarColour(const QColor &colour);
+    QColor barColour() const { return FColour; }
+    bool running() const;
+    /// Pixels per step.
+    static constexpr int Speed = 2;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QTimer *FTimer;
+    QColor FColour;
+    int FOffset = 0;
+};
+
+/// A status panel that shows "..." where its text does not fit; text() stays whole.
+class TEllipsisLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

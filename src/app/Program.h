@@ -1,0 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+/// The program entry: folders, application, main window, engine, message loop.
+/// SIGTERM, SIGINT and the end of the desktop session end it in order.
+int RunRufwerk(int argc, char **argv);
