@@ -1,0 +1,544 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "Clock.h"
+#include "EngineSettings.h"
+#include "FakeDialUpService.h"
+#include "Folders.h"
+#include "FormHelp.h"
+#include "FormMain.h"
+#include "MessageDialog.h"
+#include "RASStrList.h"
+#include "RASWorkUnit.h"
+#include "SettingsStore.h"
+#include "TextFile.h"
+#include "WindowPlacement.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTextEdit>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSpinBox>
+#include <QProgressBar>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString Record1 = u"09.12.2026;10:00:00;Netzwerk Nord;0301234;2 Ct/min;00:01:00;0,0200 €"_s;
+const QString Record2 = u"09.12.2026;11:00:00;Netzwerk Nord;0301234;2 Ct/min;00:02:00;0,0400 €"_s;
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray lines(const QStringList &list)
+{
+    return TextFile::encode(list.join(u"\r\n"_s) + u"\r\n"_s);
+}
+} // namespace
+
+// The main window with a fake dial-up service and no connection module.
+class TestFormMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        qputenv("RUFWERK_MODULE_DIR", m_noModule.path().toLocal8Bit());
+        TFormMain::TrayAvailable = [] { return true; };
+        TFormMain::FavoritesOffered = [] { return true; };
+    }
+
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("RUFWERK_HOME", m_home->path().toLocal8Bit());
+        Folders::reset();
+        SettingsStore::setInstance(std::make_unique<FileSettingsStore>(m_home->filePath(u"registry.reg"_s)));
+        SettingsStore::instance().writeString(RegKey::Tariff(), u"Netzwerk Nord"_s, u"2"_s);
+        m_now = QDateTime(QDate(2026, 12, 10), QTime(14, 3, 7));
+        Clock::SetNow([this] { return m_now; });
+        m_fake = std::make_unique<FakeDialUpService>();
+        m_fake->addEntry(u"Netzwerk Nord"_s, u"0301234"_s);
+        m_fake->addEntry(u"Callnet Flat"_s, u"0800111"_s);
+        m_messages.clear();
+        m_answer = false;
+        MessageDialog::SetHook([this](MessageDialog::Kind, const QString &text) {
+            m_messages << text;
+            return m_answer;
+        });
+        m_shown.clear();
+        TFormHelp::execHook = [this](TFormHelp *form) {
+            m_shown << form->richEdit()->toPlainText();
+            return 0;
+        };
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        TFormHelp::execHook = nullptr;
+        MessageDialog::SetHook(nullptr);
+        Clock::SetNow(nullptr);
+    }
+
+    void stateTable_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("dialShown");
+        QTest::addColumn<bool>("dialEnabled");
+        QTest::addColumn<QString>("dialText");
+        QTest::addColumn<bool>("stopShown");
+        QTest::addColumn<bool>("stopEnabled");
+        QTest::addColumn<bool>("comboEnabled");
+        QTest::addColumn<QString>("menus"); // Wählen / Stop / Auflegen enabled
+        QTest::addColumn<QString>("trayItem");
+        QTest::addColumn<bool>("trayItemEnabled");
+        QTest::addColumn<QString>("trayTip");
+        QTest::addColumn<bool>("running");
+
+        QTest::newRow("Offline") << int(Offline) << true << true << u"&Wählen"_s << false << false << true
+                                 << u"100"_s << u"&Wählen"_s << true << u"Rufwerk [Offline]"_s << false;
+        QTest::newRow("Online") << int(Online) << true << true << u"&Auflegen"_s << false << false << false
+                                << u"001"_s << u"&Auflegen"_s << true << u"Rufwerk [Online]"_s << true;
+        QTest::newRow("ExternalOnline") << int(ExternalOnline) << true << false << u"Extern"_s << false << false
+                                        << false << u"000"_s << u"&Auflegen"_s << false << u"Rufwerk [Extern]"_s
+                                        << true;
+        // Dialing leaves the tray and the animation as Offline left them.
+        QTest::newRow("Dialing") << int(Dialing) << false << true << u"&Wählen"_s << true << true << false
+                                 << u"010"_s << u"&Wählen"_s << true << u"Rufwerk [Offline]"_s << false;
+        QTest::newRow("Ended") << int(Ended) << true << true << u"&Wählen"_s << false << true << true << u"100"_s
+                               << u"&Wählen"_s << true << u"Rufwerk [Offline]"_s << false;
+    }
+
+    void stateTable()
+    {
+        QFETCH(int, state);
+        createForm();
+        m_form->show();
+        TRASWorkUnit *engine = m_form->engine;
+        engine->SetConnectionState(Offline);
+        engine->SetConnectionState(state);
+
+        auto *dial = control<QToolButton>("BtnDial");
+        auto *stop = control<QToolButton>("BtnStopp");
+        QTEST(!dial->isHidden(), "dialShown");
+        QTEST(dial->isEnabled(), "dialEnabled");
+        QFETCH(QString, dialText);
+        QCOMPARE(dial->text(), QString(dialText).remove(u'&')); // a tool button shows the action's text without the mnemonic
+        QCOMPARE(dial->defaultAction() ? dial->defaultAction()->text() : dialText, dialText);
+        QTEST(!stop->isHidden(), "stopShown");
+        QTEST(stop->isEnabled(), "stopEnabled");
+        QTEST(control<QComboBox>("ComboBoxRAS")->isEnabled(), "comboEnabled");
+        const QString menus = QString::number(action("MIDial")->isEnabled()) + QString::number(action("MIStop")->isEnabled())
+                              + QString::number(action("MIHangUp")->isEnabled());
+        QTEST(menus, "menus");
+        QTEST(action("MIDialHang")->text(), "trayItem");
+        QTEST(action("MIDialHang")->isEnabled(), "trayItemEnabled");
+        QTEST(m_form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s)->toolTip(), "trayTip");
+        QTEST(m_form->findChild<QWidget *>(u"Animate"_s)->property("active").toBool(), "running");
+        if (state == Offline || state == Ended)
+            QVERIFY(m_form->windowTitle().startsWith(u"Rufwerk: Netzwerk Nord - RufNr.: 0301234"_s));
+        if (state == Dialing) {
+            QCOMPARE(control<QProgressBar>("WaitProgress")->value(), 0);
+            QCOMPARE(control<QLabel>("LabelTime")->text(), u"0 sec."_s);
+        }
+    }
+
+    void extendedPanel()
+    {
+        createForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QCOMPARE(m_form->height(), TFormMain::MinHeight); // always starts collapsed
+        const int screenHeight = m_form->screen()->geometry().height();
+        auto *more = control<QToolButton>("BtnMore");
+        auto *panel = m_form->findChild<QWidget *>(u"PanelMore"_s);
+
+        // Expanding at the bottom of the screen centres the window vertically.
+        m_form->move(40, screenHeight - TFormMain::MinHeight);
+        QTRY_COMPARE(m_form->y(), screenHeight - TFormMain::MinHeight);
+        for (int round = 0; round < 3; ++round) {
+            m_form->BtnMoreClick();
+            QTRY_COMPARE(m_form->height(), TFormMain::MaxHeight);
+            QTRY_COMPARE(m_form->y(), (screenHeight - TFormMain::MaxHeight) / 2);
+            QVERIFY(panel->isVisible());
+            QCOMPARE(more->text(), u"Weniger"_s);
+
+            // Collapsing leaves the top where it is.
+            m_form->BtnMoreClick();
+            QTRY_COMPARE(m_form->height(), TFormMain::MinHeight);
+            QCOMPARE(m_form->y(), (screenHeight - TFormMain::MaxHeight) / 2);
+            QVERIFY(!panel->isVisible());
+            QCOMPARE(more->text(), u"Mehr..."_s);
+        }
+    }
+
+    void costDisplay_data()
+    {
+        QTest::addColumn<QString>("tariff");
+        QTest::addColumn<QString>("online");
+        QTest::addColumn<QString>("shownTime");
+        QTest::addColumn<QString>("cost");
+
+        QTest::newRow("empty fee text") << QString() << u"00:05:00"_s << u"00:05:00"_s << u"0,00 €"_s;
+        QTest::newRow("cleared time") << u"2"_s << QString() << u"00:00:00"_s << u"0,00 €"_s;
+        QTest::newRow("started minutes") << u"2"_s << u"00:02:01"_s << u"00:02:01"_s << u"0,06 €"_s;
+    }
+
+    void costDisplay()
+    {
+        QFETCH(QString, tariff);
+        QFETCH(QString, online);
+        SettingsStore::instance().writeString(RegKey::Tariff(), u"Netzwerk Nord"_s, tariff);
+        createForm();
+        control<QLineEdit>("EditOnline")->setText(online);
+        QTEST(control<QLineEdit>("EditOnline")->text(), "shownTime");
+        QTEST(control<QLineEdit>("EditCurrent")->text(), "cost");
+    }
+
+    void dialTimeoutIsStoredForTheConnection()
+    {
+        createForm();
+        auto *spin = control<QSpinBox>("SpinEdit");
+        QCOMPARE(spin->minimum(), 20);
+        QCOMPARE(spin->maximum(), 1000);
+        spin->setValue(90);
+        QCOMPARE(control<QProgressBar>("WaitProgress")->maximum(), 90);
+        QCOMPARE(m_form->engine->Timeout, 90);
+        QCOMPARE(ConnectionValues::ReadConnTimeout(SettingsStore::instance(), u"Netzwerk Nord"_s), 90);
+    }
+
+    void dialingMethodToggles()
+    {
+        createForm();
+        QAction *synchron = action("MISynchron");
+        QAction *asynchron = action("MIAsynchron");
+        const bool wasSynchron = synchron->isChecked();
+        QCOMPARE(asynchron->isChecked(), !wasSynchron);
+        m_form->MISynchronClick();
+        QCOMPARE(synchron->isChecked(), !wasSynchron);
+        QCOMPARE(asynchron->isChecked(), wasSynchron);
+        m_form->MISynchronClick();
+        QCOMPARE(synchron->isChecked(), wasSynchron);
+    }
+
+    void loadFeeList_data()
+    {
+        QTest::addColumn<QByteArray>("lst"); // null: no such file
+        QTest::addColumn<QByteArray>("bak");
+        QTest::addColumn<bool>("feeRecord");
+        QTest::addColumn<QStringList>("loaded");
+        QTest::addColumn<QByteArray>("bakAfter");
+
+        const QByteArray none;
+        QTest::newRow("list only") << lines({Record1, Record2}) << none << true << QStringList{Record1, Record2}
+                                   << lines({Record1, Record2});
+        QTest::newRow("backup only") << none << lines({Record1}) << true << QStringList{Record1} << lines({Record1});
+        QTest::newRow("both: backup never overwritten")
+            << lines({Record1, Record2}) << lines({Record1}) << true << QStringList{Record1, Record2}
+            << lines({Record1});
+        QTest::newRow("neither") << none << none << true << QStringList() << none;
+        QTest::newRow("fee record off") << lines({Record1}) << none << false << QStringList() << none;
+        QTest::newRow("LF, no final break") << QByteArray("a;1\nb;2") << none << true << QStringList{u"a;1"_s, u"b;2"_s}
+                                            << QByteArray("a;1\nb;2");
+    }
+
+    void loadFeeList()
+    {
+        QFETCH(QByteArray, lst);
+        QFETCH(QByteArray, bak);
+        QFETCH(bool, feeRecord);
+        if (!lst.isNull())
+            writeBytes(home(u"FeeReport.Lst"_s), lst);
+        if (!bak.isNull())
+            writeBytes(home(u"FeeReport.BAK"_s), bak);
+        TStartSettings settings;
+        settings.FeeRecord = feeRecord;
+        settings.Write(SettingsStore::instance());
+
+        createForm();
+        QTEST(m_form->RASStrList->Lines(u"FeeReport"_s), "loaded");
+        QTEST(fileBytes(home(u"FeeReport.BAK"_s)), "bakAfter");
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(action("ActFeeProt")->isEnabled(), feeRecord);
+
+        // At exit a list with lines is written back as CRLF lines; an empty one writes nothing.
+        QFETCH(QStringList, loaded);
+        m_form.reset();
+        QCOMPARE(fileBytes(home(u"FeeReport.Lst"_s)), loaded.isEmpty() ? lst : lines(loaded));
+    }
+
+    void saveFeeListTiming_data()
+    {
+        QTest::addColumn<bool>("autoStart");
+        QTest::newRow("AutoStart off: at exit") << false;
+        QTest::newRow("AutoStart on: after each record") << true;
+    }
+
+    void saveFeeListTiming()
+    {
+        QFETCH(bool, autoStart);
+        TStartSettings settings;
+        settings.AutoStart = autoStart;
+        settings.Write(SettingsStore::instance());
+        writeBytes(home(u"FeeReport.Lst"_s), lines({Record1}));
+        createForm();
+        oneCall(u"00:00:30"_s);
+        const QString expected = u"10.12.2026;14:03:07;Netzwerk Nord;0301234;2 Ct/min;00:00:30;0,0200 €"_s;
+        QCOMPARE(fileBytes(home(u"FeeReport.Lst"_s)), autoStart ? lines({Record1, expected}) : lines({Record1}));
+        m_form.reset();
+        QCOMPARE(fileBytes(home(u"FeeReport.Lst"_s)), lines({Record1, expected}));
+    }
+
+    void damagedFeeLogIsNeverOverwritten_data()
+    {
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("binary junk") << false;
+        QTest::newRow("unreadable") << true; // a folder in its place cannot be read, not even by root
+    }
+
+    void damagedFeeLogIsNeverOverwritten()
+    {
+        QFETCH(bool, directory);
+        const QString path = home(u"FeeReport.Lst"_s);
+        const QByteArray junk("09.12.2026;10:00\0\0\0\0\xff\xfe", 22);
+        if (directory)
+            QVERIFY(QDir().mkdir(path));
+        else
+            writeBytes(path, junk);
+        createForm();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(u"nicht überschrieben"_s), qPrintable(m_messages.first()));
+        QVERIFY(m_form->RASStrList->Lines(u"FeeReport"_s).isEmpty());
+        QVERIFY(!QFile::exists(home(u"FeeReport.BAK"_s)));
+
+        oneCall(u"00:01:00"_s);
+        m_form.reset();
+        if (directory)
+            QVERIFY(QFileInfo(path).isDir());
+        else
+            QCOMPARE(fileBytes(path), junk);
+        QStringList rescued;
+        QVERIFY(TextFile::readLines(home(u"FeeReport.NEU"_s), &rescued));
+        QCOMPARE(rescued.size(), 1);
+        QVERIFY(rescued.first().endsWith(u";00:01:00;0,0200 €"_s));
+    }
+
+    void shutdownWhileOnlineKeepsThePendingRecord()
+    {
+        createForm();
+        m_form->engine->SetConnectionState(Dialing);
+        m_form->engine->SetConnectionState(Online);
+        control<QLineEdit>("EditOnline")->setText(u"00:10:00"_s);
+        m_form->Shutdown(); // what SIGTERM and the end of the desktop session run
+        QStringList saved;
+        QVERIFY(TextFile::readLines(home(u"FeeReport.Lst"_s), &saved));
+        QCOMPARE(saved, QStringList{u"10.12.2026;14:03:07;Netzwerk Nord;0301234;2 Ct/min;00:10:00;0,2000 €"_s});
+    }
+
+    void closeByState_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("message");
+
+        const QString question = u"Offene DFÜ-Verbindung in der Windows Statuszeile schliessen?"_s;
+        QTest::newRow("online, No") << int(Online) << false << false << question;
+        QTest::newRow("online, Yes") << int(Online) << true << true << question;
+        QTest::newRow("external") << int(ExternalOnline) << false << true
+                                  << u"Externe DFÜ-Verbindung in der Windows Statuszeile schliessen!"_s;
+        QTest::newRow("dialing") << int(Dialing) << false << true << QString();
+        QTest::newRow("offline") << int(Offline) << false << true << QString();
+        QTest::newRow("ended") << int(Ended) << false << true << QString();
+    }
+
+    void closeByState()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, closes);
+        QFETCH(QString, message);
+        m_answer = QTest::currentDataTag() == QByteArray("online, Yes");
+        createForm();
+        m_form->show();
+        if (state != Offline && state != Ended)
+            m_form->engine->SetConnectionState(Dialing);
+        m_form->engine->SetConnectionState(state);
+        m_messages.clear();
+        bool ended = false;
+        connect(m_form.get(), &TFormMain::programEnds, this, [&ended] { ended = true; });
+
+        QCOMPARE(m_form->close(), closes);
+        QCOMPARE(ended, closes);
+        QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{message});
+        // The window never hangs up by itself.
+        QCOMPARE(m_form->engine->ConnectionState, state);
+    }
+
+    void firstStartText_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("oldCopy");
+        QTest::addColumn<QString>("shows");
+
+        const QByteArray rtf = "{\\rtf1\\ansi Willkommen bei \\'c4nderungen\\par}";
+        QTest::newRow("renamed") << rtf << false << u"Willkommen bei Änderungen"_s;
+        QTest::newRow("rename blocked: deleted") << rtf << true << u"Willkommen bei Änderungen"_s;
+        QTest::newRow("broken: what can be read, still renamed")
+            << QByteArray("{\\rtf1\\ansi Erste Zeile\\par{\\b fett", 34) << false << u"Erste Zeile"_s;
+    }
+
+    void firstStartText()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, oldCopy);
+        QFETCH(QString, shows);
+        writeBytes(home(u"Start_Up.RTF"_s), text);
+        const QByteArray old = "{\\rtf1 alt}";
+        if (oldCopy)
+            writeBytes(home(u"StartUp.RTF"_s), old);
+        TStartSettings settings;
+        settings.MiniStart = true; // a modal window of its own: shown anyway
+        settings.Write(SettingsStore::instance());
+
+        m_form = std::make_unique<TFormMain>();
+        QCOMPARE(m_shown.size(), 1);
+        QVERIFY2(m_shown.first().startsWith(shows), qPrintable(m_shown.first()));
+        QVERIFY(m_form->engine == nullptr); // shown before the engine exists
+        QVERIFY(!QFile::exists(home(u"Start_Up.RTF"_s)));
+        QCOMPARE(fileBytes(home(u"StartUp.RTF"_s)), oldCopy ? old : text);
+
+        // Once only.
+        m_form.reset();
+        m_form = std::make_unique<TFormMain>();
+        QCOMPARE(m_shown.size(), 1);
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QPoint>("placed");
+
+        const QList<QRect> one = {QRect(0, 0, 1024, 768)};
+        const QList<QRect> two = {QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
+        QTest::newRow("on screen") << QRect(100, 200, 520, 155) << one << QPoint(100, 200);
+        QTest::newRow("off to the right") << QRect(3000, 100, 520, 155) << one << QPoint(504, 100);
+        QTest::newRow("above and left") << QRect(-900, -500, 520, 155) << one << QPoint(0, 0);
+        QTest::newRow("half below") << QRect(10, 700, 520, 155) << one << QPoint(10, 613);
+        QTest::newRow("second screen kept") << QRect(1500, 800, 520, 155) << two << QPoint(1500, 800);
+        QTest::newRow("second screen gone") << QRect(1500, 800, 520, 155) << one << QPoint(504, 613);
+    }
+
+    void placement()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QList<QRect>, screens);
+        QTEST(WindowPlacement::OntoScreens(stored, screens), "placed");
+    }
+
+    void placementRoundTrip()
+    {
+        createForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->move(30, 40);
+        QTRY_COMPARE(m_form->pos(), QPoint(30, 40));
+        m_form.reset();
+        const auto stored = WindowPlacement::Read(SettingsStore::instance());
+        QVERIFY(stored.has_value());
+        QCOMPARE(stored->frame.topLeft(), QPoint(30, 40));
+
+        // Malformed or off every screen: the window still lands on a screen.
+        SettingsStore::instance().writeString(WindowPlacement::Key(), WindowPlacement::ValueName(), u"99999,-5000,520,155,0"_s);
+        createForm();
+        const QRect area = m_form->screen()->availableGeometry();
+        QVERIFY(area.contains(QRect(m_form->pos(), m_form->size())));
+        m_form.reset();
+        SettingsStore::instance().writeString(WindowPlacement::Key(), WindowPlacement::ValueName(), u"x,1"_s);
+        createForm();
+        QVERIFY(area.contains(QRect(m_form->pos(), m_form->size())));
+    }
+
+    void hintsSplitIntoTooltipAndStatusText()
+    {
+        createForm();
+        QCOMPARE(control<QComboBox>("ComboBoxRAS")->toolTip(), u"Liste der DFÜ-Verbindungen"_s);
+        auto *favourite = control<QToolButton>("BtnFavorite");
+        QCOMPARE(favourite->toolTip(), u"Favorite"_s);
+        QCOMPARE(favourite->statusTip(), u"Favoriten laden / speichern"_s);
+        QCOMPARE(control<QToolButton>("BtnExit")->toolTip(), u"Programmende"_s);
+    }
+
+    void favouritesHiddenWhenNotOffered()
+    {
+        TFormMain::FavoritesOffered = [] { return false; };
+        createForm();
+        TFormMain::FavoritesOffered = [] { return true; };
+        QVERIFY(control<QToolButton>("BtnFavorite")->isHidden());
+        QVERIFY(!action("MIFavorites")->isVisible());
+    }
+
+private:
+    void createForm()
+    {
+        m_messages.clear();
+        m_form = std::make_unique<TFormMain>();
+        const QStringList fromWindow = m_messages;
+        m_form->CreateEngine(m_fake.get());
+        m_messages = fromWindow; // without the missing module's notice
+    }
+
+    void oneCall(const QString &online)
+    {
+        m_form->engine->SetConnectionState(Dialing);
+        m_form->engine->SetConnectionState(Online);
+        control<QLineEdit>("EditOnline")->setText(online);
+        m_form->engine->SetConnectionState(Ended);
+    }
+
+    template<typename T>
+    T *control(const char *name) const
+    {
+        auto *widget = m_form->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+
+    QAction *action(const char *name) const { return control<QAction>(name); }
+
+    QString home(const QString &name) const { return m_home->filePath(name); }
+
+    QTemporaryDir m_noModule;
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FakeDialUpService> m_fake;
+    std::unique_ptr<TFormMain> m_form;
+    QDateTime m_now;
+    QStringList m_messages;
+    QStringList m_shown;
+    bool m_answer = false;
+};
+
+QTEST_MAIN(TestFormMain)
+#include "tst_formmain.moc"
