@@ -73,6 +73,7 @@ QToolButton#BtnDial, QToolButton#BtnStopp {
                                 stop:0 #5d6877, stop:0.55 #2c333d, stop:1 #161a20);
     color: #ffd84a;
     font-weight: bold;
+    font-size: 8pt;
     padding: 2px;
 }
 QToolButton#BtnDial:hover, QToolButton#BtnStopp:hover {
@@ -600,7 +601,12 @@ void TFormMain::buildPanelMore(QWidget *panel)
         edit->setProperty("HelpContext", 26);
         edit->setMaxLength(35);
         edit->setEnabled(false); // unlocked by the standard create command
-        edit->setFixedWidth(80);
+        edit->setFixedWidth(62);
+        // The engine sets whole names: show their start, not their end.
+        connect(edit, &QLineEdit::textChanged, edit, [edit] {
+            if (!edit->hasFocus())
+                edit->setCursorPosition(0);
+        });
     }
     auto valueLabel = [dataBox](const char *name) {
         auto *label = new QLabel(dataBox);
@@ -618,18 +624,16 @@ void TFormMain::buildPanelMore(QWidget *panel)
     dataGrid->addWidget(fieldLabel(u"Passwort:"_s, dataBox), 1, 0);
     dataGrid->addWidget(EditPassword, 1, 1);
     dataGrid->addWidget(fieldLabel(u"Rufnummer:"_s, dataBox), 0, 2);
-    auto *numberRow = new QHBoxLayout;
-    numberRow->setSpacing(3);
-    numberRow->addWidget(LblTelNum, 1);
-    numberRow->addSpacing(6);
-    numberRow->addWidget(new QLabel(u"Takt:"_s, dataBox));
-    numberRow->addWidget(LblTact);
-    dataGrid->addLayout(numberRow, 0, 3);
+    // The phone number gets a row of its own: a premium number must be readable in full.
+    dataGrid->addWidget(LblTelNum, 0, 3);
     dataGrid->addWidget(fieldLabel(u"Gebühr:"_s, dataBox), 1, 2);
     auto *feeRow = new QHBoxLayout;
     feeRow->setSpacing(3);
     feeRow->addWidget(LblFee);
     feeRow->addWidget(new QLabel(u"€-Ct/Min"_s, dataBox));
+    feeRow->addSpacing(4);
+    feeRow->addWidget(new QLabel(u"Takt:"_s, dataBox));
+    feeRow->addWidget(LblTact);
     feeRow->addStretch();
     dataGrid->addLayout(feeRow, 1, 3);
     dataGrid->setColumnStretch(3, 1);
@@ -637,7 +641,10 @@ void TFormMain::buildPanelMore(QWidget *panel)
     LblTelNum->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *onlineHelp = panelButton("BtnOnlineHelp", MessageDialog::DisplayText(u"       DFÜ\r\nOnline Hilfe"_s),
                                    Glyphs::OnlineHelp, dataBox, Qt::ToolButtonTextOnly);
-    onlineHelp->setFixedSize(76, 40);
+    QFont helpFont = small;
+    helpFont.setPointSizeF(std::max(6.5, small.pointSizeF() - 0.5));
+    onlineHelp->setFont(helpFont);
+    onlineHelp->setFixedSize(64, 40);
     SetHint(onlineHelp, u"Online Hilfe zu DFÜ-Einstellungen"_s);
     connect(onlineHelp, &QToolButton::clicked, this, [this] { RunCommand(u"OnlineHelp"_s); });
     dataGrid->addWidget(onlineHelp, 0, 4, 2, 1, Qt::AlignVCenter);
@@ -792,11 +799,18 @@ void TFormMain::buildStatusBar(QStatusBar *bar)
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setToolTip(panels[i].hint);
+        // Room for the longest address and for seven-digit counters at the
+        // desktop's font, never less than the classic widths.
+        int width = panels[i].width;
+        if (i == 0 || i == 4)
+            width = std::max(width, label->fontMetrics().horizontalAdvance(u"255.255.255.255"_s) + 8);
+        else if (i == 1 || i == 3)
+            width = std::max(width, label->fontMetrics().horizontalAdvance(u"9999999"_s) + 8);
         if (i == 5) {
-            label->setMinimumWidth(panels[i].width);
+            label->setMinimumWidth(width);
             bar->addWidget(label, 1);
         } else {
-            label->setFixedWidth(panels[i].width);
+            label->setFixedWidth(width);
             bar->addWidget(label);
         }
     }
