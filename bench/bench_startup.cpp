@@ -1,0 +1,416 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+// Start time (process start until the main window is mapped) and resident memory of
+// the real program with a 100,000-record fee log and 100 phone-book entries.
+// Needs an X server: xvfb-run -a build/bench/bench_startup
+//
+// The window is detected through the X server itself: the bench listens for the
+// root window's MapNotify events, so the program needs no hook and no polling
+// helper competes with it for the processor. libxcb is loaded at run time because
+// the benchmarks link only QtCore.
+#include "TextFile.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include <dlfcn.h>
+
+#include <type_traits>
+
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+
+namespace {
+
+constexpr int FeeRecords = 100000;
+constexpr int BookEntries = 100;
+constexpr int MeasuredRuns = 5;
+constexpr int SettleMs = 300;
+constexpr int ShowTimeoutMs = 30000;
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "bench_startup: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+QString entryName(int i)
+{
+    static const char16_t *const first[] = {u"Callnet", u"Netzwerk", u"Telenet", u"Fonline", u"Datenweg",
+                                            u"Ortsnetz", u"Uni",      u"Büro",    u"Mailbox", u"Provider"};
+    static const char16_t *const second[] = {u"Nord", u"Süd",   u"Ost",   u"West", u"Flat",
+                                             u"Spar", u"Nacht", u"ISDN",  u"Mobil", u"Plus"};
+    return QString::fromUtf16(first[i / 10]) + u' ' + QString::fromUtf16(second[i % 10]);
+}
+
+QString entryNumber(int i)
+{
+    return QStringLiteral("019%1 %2").arg(20 + i % 80).arg(1000 + i * 37 % 9000);
+}
+
+QString entryTariff(int i)
+{
+    // As typed into the tariff field: German decimals, three places like the default "0,000".
+    return QLocale().toString(0.9 + (i * 13 % 60) / 10.0, 'f', 3);
+}
+
+void writePhoneBook(const QString &tool, const QProcessEnvironment &env)
+{
+    for (int i = 0; i < BookEntries; ++i) {
+        QProcess add;
+        add.setProcessEnvironment(env);
+        QStringList args{QStringLiteral("add"), entryName(i), entryNumber(i)};
+        if (i % 4 == 3)
+            args << QStringLiteral("DEVICE=isdn");
+        add.start(tool, args);
+        if (!add.waitForFinished(10000) || add.exitStatus() != QProcess::NormalExit || add.exitCode() != 0)
+            fail(QStringLiteral("%1 add failed: %2").arg(tool, QString::fromLocal8Bit(add.readAllStandardError())));
+    }
+}
+
+// Years of calls in the record layout the engine appends after each connection:
+// date;start;entry;number;tariff Ct/min;online time;fee €
+void writeFeeLog(const QString &path)
+{
+    std::mt19937 random(1999);
+    std::uniform_int_distribution<int> pick(0, BookEntries - 1);
+    std::uniform_int_distribution<int> gap(60, 9000);
+    std::lognormal_distribution<double> length(6.0, 1.2);
+    const QLocale locale;
+    QDateTime at(QDate(1999, 1, 4), QTime(8, 15, 0));
+    QStringList lines;
+    lines.reserve(FeeRecords);
+    for (int r = 0; r < FeeRecords; ++r) {
+        const int i = pick(random);
+        const qint64 seconds = std::clamp<qint64>(qint64(length(random)), 3, 6 * 3600);
+        const double tariff = locale.toDouble(entryTariff(i));
+        // Every fourth entry bills by the second, the others per started minute.
+        const double cents = i % 4 == 3 ? tariff * double(seconds) / 60.0 : tariff * std::ceil(double(seconds) / 60.0);
+        const QString online = QStringLiteral("%1:%2:%3")
+                                   .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                                   .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                   .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        lines << at.date().toString(QStringLiteral("dd.MM.yyyy")) + u';' + at.time().toString(QStringLiteral("HH:mm:ss"))
+                + u';' + entryName(i) + u';' + entryNumber(i) + u';' + entryTariff(i) + QStringLiteral(" Ct/min;")
+                + online + u';' + locale.toString(cents / 100.0, 'f', 4) + QStringLiteral(" €");
+        at = at.addSecs(seconds + gap(random));
+    }
+    QString error;
+    if (!TextFile::writeLines(path, lines, &error))
+        fail(error);
+}
+
+double rssMib(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// The few libxcb entry points the listener uses, typed after their declarations.
+struct Xcb
+{
+    void *lib = nullptr;
+    decltype(&::xcb_connect) connect = nullptr;
+    decltype(&::xcb_connection_has_error) has_error = nullptr;
+    decltype(&::xcb_get_setup) get_setup = nullptr;
+    decltype(&::xcb_setup_roots_iterator) roots_iterator = nullptr;
+    decltype(&::xcb_screen_next) screen_next = nullptr;
+    decltype(&::xcb_change_window_attributes_checked) change_attributes = nullptr;
+    decltype(&::xcb_request_check) request_check = nullptr;
+    decltype(&::xcb_get_file_descriptor) file_descriptor = nullptr;
+    decltype(&::xcb_poll_for_event) poll_for_event = nullptr;
+    decltype(&::xcb_intern_atom) intern_atom = nullptr;
+    decltype(&::xcb_intern_atom_reply) intern_atom_reply = nullptr;
+    decltype(&::xcb_get_property) get_property = nullptr;
+    decltype(&::xcb_get_property_reply) get_property_reply = nullptr;
+    decltype(&::xcb_get_property_value) property_value = nullptr;
+    decltype(&::xcb_get_property_value_length) property_value_length = nullptr;
+
+    bool load()
+    {
+        lib = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return false;
+        bool ok = true;
+        const auto resolve = [this, &ok](auto &fn, const char *name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            ok = ok && fn;
+        };
+        resolve(connect, "xcb_connect");
+        resolve(has_error, "xcb_connection_has_error");
+        resolve(get_setup, "xcb_get_setup");
+        resolve(roots_iterator, "xcb_setup_roots_iterator");
+        resolve(screen_next, "xcb_screen_next");
+        resolve(change_attributes, "xcb_change_window_attributes_checked");
+        resolve(request_check, "xcb_request_check");
+        resolve(file_descriptor, "xcb_get_file_descriptor");
+        resolve(poll_for_event, "xcb_poll_for_event");
+        resolve(intern_atom, "xcb_intern_atom");
+        resolve(intern_atom_reply, "xcb_intern_atom_reply");
+        resolve(get_property, "xcb_get_property");
+        resolve(get_property_reply, "xcb_get_property_reply");
+        resolve(property_value, "xcb_get_property_value");
+        resolve(property_value_length, "xcb_get_property_value_length");
+        return ok;
+    }
+};
+
+// Reports the main window of one process being mapped. It is told apart from the
+// splash window ("Kovatek Rufwerk") and Qt's unmapped helper windows by its title,
+// which always begins with "Rufwerk", and from other clients by _NET_WM_PID.
+class MapWatcher
+{
+public:
+    bool open(QString *why)
+    {
+        if (!x.load()) {
+            *why = QStringLiteral("libxcb.so.1 cannot be loaded");
+            return false;
+        }
+        int screenNumber = 0;
+        conn = x.connect(nullptr, &screenNumber);
+        if (!conn || x.has_error(conn)) {
+            *why = QStringLiteral("no X display (run it under xvfb-run -a)");
+            return false;
+        }
+        xcb_screen_iterator_t it = x.roots_iterator(x.get_setup(conn));
+        for (int s = 0; s < screenNumber && it.rem; ++s)
+            x.screen_next(&it);
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        if (xcb_generic_error_t *error =
+                x.request_check(conn, x.change_attributes(conn, it.data->root, XCB_CW_EVENT_MASK, &mask))) {
+            std::free(error);
+            *why = QStringLiteral("cannot watch the root window");
+            return false;
+        }
+        pidAtom = atom("_NET_WM_PID");
+        nameAtom = atom("_NET_WM_NAME");
+        return pidAtom && nameAtom;
+    }
+
+    int fd() const { return x.file_descriptor(conn); }
+
+    /// Handles all queued events; true when the watched process's main window was mapped.
+    bool drain(qint64 pid)
+    {
+        bool mapped = false;
+        while (xcb_generic_event_t *event = x.poll_for_event(conn)) {
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY && pid > 0 && !mapped) {
+                const auto *map = reinterpret_cast<const xcb_map_notify_event_t *>(event);
+                mapped = property(map->window, pidAtom) == QByteArray::number(pid)
+                    && property(map->window, nameAtom).startsWith("Rufwerk");
+            }
+            std::free(event);
+        }
+        return mapped;
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply =
+            x.intern_atom_reply(conn, x.intern_atom(conn, 0, uint16_t(qstrlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return result;
+    }
+
+    // A CARDINAL comes back as its decimal text, anything else as its bytes.
+    QByteArray property(xcb_window_t window, xcb_atom_t name)
+    {
+        xcb_get_property_reply_t *reply =
+            x.get_property_reply(conn, x.get_property(conn, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+        if (!reply)
+            return {};
+        QByteArray value;
+        const char *data = static_cast<const char *>(x.property_value(reply));
+        const int length = x.property_value_length(reply);
+        if (reply->type == XCB_ATOM_CARDINAL && reply->format == 32 && length >= 4)
+            value = QByteArray::number(*reinterpret_cast<const uint32_t *>(data));
+        else
+            value = QByteArray(data, length);
+        std::free(reply);
+        return value;
+    }
+
+    Xcb x;
+    xcb_connection_t *conn = nullptr;
+    xcb_atom_t pidAtom = XCB_ATOM_NONE;
+    xcb_atom_t nameAtom = XCB_ATOM_NONE;
+};
+
+struct Run
+{
+    double startupMs = 0;
+    double rssMib = 0;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    // Fee-log amounts and tariffs are written with German decimals, as the program does.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    QString program = qEnvironmentVariable("RUFWERK_BIN");
+    if (program.isEmpty())
+        program = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/rufwerk"));
+    const QString tool = QFileInfo(program).absolutePath() + QStringLiteral("/rufwerk-line");
+    if (!QFileInfo(program).isExecutable())
+        fail(QStringLiteral("program not found: %1 (set RUFWERK_BIN)").arg(program));
+    if (!QFileInfo(tool).isExecutable())
+        fail(QStringLiteral("line tool not found: %1").arg(tool));
+
+    MapWatcher watcher;
+    QString why;
+    if (!watcher.open(&why))
+        fail(why);
+
+    QTemporaryDir tmp;
+    if (!tmp.isValid())
+        fail(QStringLiteral("no temporary folder"));
+    const QString home = tmp.filePath(QStringLiteral("home"));
+    const QString lineDir = tmp.filePath(QStringLiteral("line"));
+    const QString runtimeDir = tmp.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(home);
+    QDir().mkpath(lineDir);
+    QDir().mkpath(runtimeDir);
+    QFile::setPermissions(runtimeDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("RUFWERK_HOME"), home);
+    env.insert(QStringLiteral("RUFWERK_LINE_DIR"), lineDir);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    // An inherited offscreen platform would never map a window.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    writePhoneBook(tool, env);
+    const QString feeLog = home + QStringLiteral("/FeeReport.Lst");
+    writeFeeLog(feeLog);
+    std::printf("fee log: %d records, %.1f MB; phone book: %d entries\n", FeeRecords,
+                double(QFileInfo(feeLog).size()) / 1e6, BookEntries);
+
+    QSocketNotifier notifier(watcher.fd(), QSocketNotifier::Read);
+    const QString errorLog = tmp.filePath(QStringLiteral("stderr.txt"));
+
+    // The first run warms the caches and leaves the settings and the fee-log
+    // backup a returning user has; it is not counted.
+    std::vector<Run> runs;
+    for (int r = 0; r <= MeasuredRuns; ++r) {
+        watcher.drain(0);
+        QProcess proc;
+        proc.setProcessEnvironment(env);
+        proc.setStandardOutputFile(QProcess::nullDevice());
+        proc.setStandardErrorFile(errorLog);
+
+        QEventLoop loop;
+        bool shown = false;
+        qint64 pid = 0;
+        const auto check = [&] {
+            if (watcher.drain(pid)) {
+                shown = true;
+                loop.quit();
+            }
+        };
+        const QMetaObject::Connection onX = QObject::connect(&notifier, &QSocketNotifier::activated, &loop, check);
+        const QMetaObject::Connection onEnd =
+            QObject::connect(&proc, &QProcess::finished, &loop, [&loop] { loop.quit(); });
+        QTimer::singleShot(ShowTimeoutMs, &loop, &QEventLoop::quit);
+
+        QElapsedTimer clock;
+        clock.start();
+        proc.start(program, {});
+        if (!proc.waitForStarted(10000))
+            fail(QStringLiteral("cannot start %1: %2").arg(program, proc.errorString()));
+        pid = proc.processId();
+        check(); // events that arrived while starting
+        if (!shown)
+            loop.exec();
+        const double startupMs = double(clock.nsecsElapsed()) / 1e6;
+        QObject::disconnect(onX);
+        QObject::disconnect(onEnd);
+
+        if (!shown) {
+            const bool ended = proc.state() == QProcess::NotRunning;
+            proc.kill();
+            proc.waitForFinished(5000);
+            QFile log(errorLog);
+            log.open(QIODevice::ReadOnly);
+            fail(QStringLiteral("run %1: main window not shown (%2); program's stderr:\n%3")
+                     .arg(r)
+                     .arg(ended ? QStringLiteral("program ended") : QStringLiteral("timeout"))
+                     .arg(QString::fromLocal8Bit(log.readAll())));
+        }
+
+        QEventLoop settle;
+        QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
+        settle.exec();
+        const double rss = rssMib(pid);
+
+        proc.terminate();
+        if (!proc.waitForFinished(20000)) {
+            proc.kill();
+            proc.waitForFinished(5000);
+            fail(QStringLiteral("run %1: program did not end on SIGTERM").arg(r));
+        }
+        if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0)
+            std::fprintf(stderr, "bench_startup: run %d ended with exit code %d\n", r, proc.exitCode());
+        if (r > 0)
+            runs.push_back({startupMs, rss});
+    }
+
+    std::vector<double> times;
+    std::vector<double> rss;
+    QString detail;
+    for (const Run &run : runs) {
+        times.push_back(run.startupMs);
+        rss.push_back(run.rssMib);
+        detail += QStringLiteral(" %1/%2").arg(run.startupMs, 0, 'f', 1).arg(run.rssMib, 0, 'f', 1);
+    }
+    std::printf("runs (startup ms/rss MiB):%s\n", qPrintable(detail));
+    std::printf("startup_ms median=%.1f max=%.1f\n", median(times), *std::max_element(times.begin(), times.end()));
+    std::printf("rss_mib=%.1f\n", median(rss));
+    return 0;
+}
+
+#else
+
+int main()
+{
+    std::fprintf(stderr, "bench_startup: built without <xcb/xcb.h>; the main window cannot be detected\n");
+    return 1;
+}
+
+#endif
