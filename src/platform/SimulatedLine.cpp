@@ -473,6 +473,23 @@ int SimulatedLine::hangUp(RasHandle handle)
     return removed ? RasError::Success : RasError::InvalidHandle;
 }
 
+int SimulatedLine::releaseConnection(RasHandle handle)
+{
+    d->refresh(QDateTime::currentMSecsSinceEpoch());
+    const QString name = SimConnectionRecord::fileName(handle);
+    const auto it = d->records.find(name);
+    if (it == d->records.end())
+        return RasError::InvalidHandle;
+    // Without an owner nobody cleans it up when this process ends.
+    SimConnectionRecord released = it->record;
+    released.ownerPid = 0;
+    released.ownerStart.clear();
+    if (!TextFile::writeText(d->recordPath(name), released.serialize()))
+        return RasError::PortNotAvailable;
+    it->record = released;
+    return RasError::Success;
+}
+
 QList<SimConnectionRecord> SimulatedLine::connectionRecords()
 {
     d->refresh(QDateTime::currentMSecsSinceEpoch());

@@ -46,6 +46,7 @@ public:
 
     int dial(const RasDialParams &params, RasHandle *handle) override;
     int hangUp(RasHandle handle) override;
+    int releaseConnection(RasHandle handle) override;
 
     /// Dials a connection that no process owns: it stays until it is hung up,
     /// where a dialed one goes when its dialing process ends.

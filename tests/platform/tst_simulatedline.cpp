@@ -386,6 +386,21 @@ private Q_SLOTS:
         QCOMPARE(connectedHandles(), QList<RasHandle>{6});
     }
 
+    void releasedConnectionOutlivesItsDialer()
+    {
+        addEntry(QStringLiteral("A"), {QStringLiteral("SimConnectDelay=0")});
+        const RasHandle handle = dial(QStringLiteral("A"));
+        QCOMPARE(m_line->releaseConnection(handle), RasError::Success);
+        // Another process reads the record: nobody owns it any more.
+        SimulatedLine other(m_dir->path());
+        const QList<SimConnectionRecord> records = other.connectionRecords();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.first().ownerPid, qint64(0));
+        QCOMPARE(records.first().handle, handle);
+        QCOMPARE(m_line->releaseConnection(handle + 1), RasError::InvalidHandle);
+        QCOMPARE(other.hangUp(handle), RasError::Success);
+    }
+
     void junkInTheConnectionsFolder()
     {
         QVERIFY(QDir().mkpath(m_line->connectionsFolder()));
