@@ -13,8 +13,28 @@ mkdir -p "$RUFWERK_HOME" "$RUFWERK_LINE_DIR"
 if [ ! -e "$RUFWERK_LINE_DIR/rasphone.pbk" ]; then
     "$build/bin/rufwerk-line" demo
 fi
-echo "Simulated line: $RUFWERK_LINE_DIR (try: RUFWERK_LINE_DIR=$RUFWERK_LINE_DIR $build/bin/rufwerk-line connections)"
-if [ -x "$build/bin/rufwerk" ]; then
-    exec "$build/bin/rufwerk"
+# Tariffs (euro-cents per minute) and billing of the demo entries, once; the
+# program's settings dialog changes them later.
+if [ ! -e "$RUFWERK_HOME/registry.reg" ]; then
+    cat > "$RUFWERK_HOME/registry.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Kovatek\Rufwerk\RasMod\CURMIN]
+"Netzwerk Nord"="1,5"
+"Callnet Flat"="0"
+"Sparruf Süd"="0,9"
+"Blitzzugang Premium"="186"
+"Funkstille Ost"="2"
+"Testleitung Kurz"="3,9"
+
+[HKEY_CURRENT_USER\Software\Kovatek\Rufwerk\RasMod\CNTTACT]
+"Testleitung Kurz"="1"
+REG
 fi
-exec "$build/bin/rufwerk-line" entries
+echo "Simulated line: $RUFWERK_LINE_DIR"
+echo "  another program dials: RUFWERK_LINE_DIR=$RUFWERK_LINE_DIR $build/bin/rufwerk-line dial \"Netzwerk Nord\""
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: Rufwerk runs under xvfb-run (end it with Ctrl+C)."
+    exec xvfb-run -a "$build/bin/rufwerk"
+fi
+exec "$build/bin/rufwerk"
