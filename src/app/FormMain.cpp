@@ -221,6 +221,16 @@ void TFormMain::connectCommand(QAction *action)
     connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
 }
 
+QAction *TFormMain::commandItem(const CommandItem &item)
+{
+    QAction *action = commandAction(item.name, item.caption, QString(), Glyphs::icon(item.glyph));
+    action->setProperty("command", item.command);
+    if (!item.hint.isEmpty())
+        SetHint(action, item.hint);
+    connectCommand(action);
+    return action;
+}
+
 void TFormMain::buildActions()
 {
     // The connection items show their keys only: the engine's actions, bound
@@ -249,29 +259,16 @@ void TFormMain::buildActions()
     ActFeeProt->setProperty("command", u"FeeReport"_s);
     connectCommand(ActFeeProt);
 
-    struct Pending
-    {
-        const char *name;
-        QString caption;
-        QString command;
-        Glyphs::Id glyph;
-        QString hint;
+    const CommandItem entryActions[] = {
+        {"ActEditAdvan", u"DFÜ &Ändern"_s, u"EditAdvanced"_s, u"Aktuelle DFÜ-Verbindung ändern"_s, Glyphs::Edit},
+        {"ActNewAdvan", u"DFÜ &Anlegen"_s, u"NewAdvanced"_s, QString(), Glyphs::New},
+        {"ActRename", u"&Umbenennen"_s, u"Rename"_s,
+         u"Hiermit kann die aktuelle \r\nDFÜ-Verbindungen umbenannt werden.\r\n"_s, Glyphs::Rename},
+        {"ActDelete", u"&Löschen"_s, u"Delete"_s,
+         u"Hiermit kann die aktuelle\r\nDFÜ-Verbindungen gelöscht werden.\r\n"_s, Glyphs::Delete},
     };
-    const Pending entryActions[] = {
-        {"ActEditAdvan", u"DFÜ &Ändern"_s, u"EditAdvanced"_s, Glyphs::Edit, u"Aktuelle DFÜ-Verbindung ändern"_s},
-        {"ActNewAdvan", u"DFÜ &Anlegen"_s, u"NewAdvanced"_s, Glyphs::New, QString()},
-        {"ActRename", u"&Umbenennen"_s, u"Rename"_s, Glyphs::Rename,
-         u"Hiermit kann die aktuelle \r\nDFÜ-Verbindungen umbenannt werden.\r\n"_s},
-        {"ActDelete", u"&Löschen"_s, u"Delete"_s, Glyphs::Delete,
-         u"Hiermit kann die aktuelle\r\nDFÜ-Verbindungen gelöscht werden.\r\n"_s},
-    };
-    for (const Pending &p : entryActions) {
-        QAction *action = commandAction(p.name, p.caption, QString(), Glyphs::icon(p.glyph));
-        action->setProperty("command", p.command);
-        if (!p.hint.isEmpty())
-            SetHint(action, p.hint);
-        connectCommand(action);
-    }
+    for (const CommandItem &item : entryActions)
+        commandItem(item);
     QAction *pwClear = commandAction("ActPWClear", u"&Passwort im Klartext"_s);
     pwClear->setProperty("command", u"PasswordClear"_s);
     connectCommand(pwClear);
@@ -347,27 +344,13 @@ void TFormMain::buildMenus()
     // Help menu, also the drop-down of BtnHelp.
     PMHelp = new QMenu(this);
     PMHelp->setObjectName(u"PMHelp"_s);
-    struct Item
-    {
-        const char *name;
-        QString caption;
-        QString command;
-        QString hint;
-        Glyphs::Id glyph;
-    };
-    const Item helpItems[] = {
+    const CommandItem helpItems[] = {
         {"MIHelp", u"Programm-&Hilfe"_s, u"Help"_s, QString(), Glyphs::Help},
         {"MISearchHelp", u"&Stichwort suchen"_s, u"SearchHelp"_s, u"Per Stichwort Hilfe suchen"_s, Glyphs::Help},
         {"MIHelpHint", u"&Hilfshinweise"_s, u"HelpOnHelp"_s, QString(), Glyphs::Help},
     };
-    for (const Item &item : helpItems) {
-        QAction *action = commandAction(item.name, item.caption, QString(), Glyphs::icon(item.glyph));
-        action->setProperty("command", item.command);
-        if (!item.hint.isEmpty())
-            SetHint(action, item.hint);
-        connectCommand(action);
-        PMHelp->addAction(action);
-    }
+    for (const CommandItem &item : helpItems)
+        PMHelp->addAction(commandItem(item));
     PMHelp->addSeparator();
     QAction *readme = commandAction("PMIReadme", u"&Inbetriebnahme"_s, QString(), Glyphs::icon(Glyphs::Protocol));
     SetHint(readme, u"Erste Inbetriebnahme des Rufwerks"_s);
@@ -828,25 +811,12 @@ void TFormMain::buildTray()
     SetHint(show, u"Rufwerk rückladen"_s);
     connect(show, &QAction::triggered, this, &TFormMain::showMainWindow);
     BarPopupMenu->addAction(show);
-    struct Item
-    {
-        const char *name;
-        QString caption;
-        QString command;
-        QString hint;
-        Glyphs::Id glyph;
-    };
-    const Item top[] = {
+    const CommandItem top[] = {
         {"MIStartProgs", u"&Startprogramme"_s, u"StartProgramMenu"_s, u"Startprogramme"_s, Glyphs::StartProgs},
         {"MIProgInfo", u"&Programminfo"_s, u"ProgramInfo"_s, u"Programm-Kurzinformation"_s, Glyphs::Info},
     };
-    for (const Item &item : top) {
-        QAction *action = commandAction(item.name, item.caption, QString(), Glyphs::icon(item.glyph));
-        action->setProperty("command", item.command);
-        SetHint(action, item.hint);
-        connectCommand(action);
-        BarPopupMenu->addAction(action);
-    }
+    for (const CommandItem &item : top)
+        BarPopupMenu->addAction(commandItem(item));
     // Bound by the engine to its connect or disconnect action.
     MIDialHang = commandAction("MIDialHang", u"&Wählen"_s, QString(), Glyphs::icon(Glyphs::Dial));
     BarPopupMenu->addAction(MIDialHang);

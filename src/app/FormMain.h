@@ -4,6 +4,7 @@
 
 #include "EngineSettings.h"
 #include "FeeLogFile.h"
+#include "Glyphs.h"
 
 #include <QHash>
 #include <QIcon>
@@ -140,6 +141,16 @@ private:
     QAction *commandAction(const char *name, const QString &caption, const QString &keys = QString(),
                            const QIcon &icon = QIcon());
     void connectCommand(QAction *action);
+    /// A menu item that runs the command of the command table.
+    struct CommandItem
+    {
+        const char *name;
+        QString caption;
+        QString command;
+        QString hint;
+        Glyphs::Id glyph;
+    };
+    QAction *commandItem(const CommandItem &item);
     void onConnectionStateChanged(int state);
     void applyDialButtonLook(int state);
     void updateTrayImage();
