@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstring>
+
 namespace {
 
 // Bytes 0x80..0x9F of Windows-1252. The five unassigned bytes map to the C1
@@ -88,6 +90,47 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+namespace {
+
+// One line of Windows-1252 bytes, decoded straight from the file's buffer.
+QString decodeLine(const char *begin, qsizetype size)
+{
+    QString line = QString::fromLatin1(begin, size);
+    const auto *src = reinterpret_cast<const unsigned char *>(begin);
+    QChar *dst = nullptr;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char u = src[i];
+        if (u < 0x80 || u >= 0xA0)
+            continue;
+        if (!dst)
+            dst = line.data();
+        dst[i] = QChar(cp1252High[u - 0x80]);
+    }
+    return line;
+}
+
+// Splits and decodes in one pass: a fee log of years must load at once.
+QStringList decodeLines(const QByteArray &bytes)
+{
+    QStringList lines;
+    const char *data = bytes.constData();
+    const qsizetype n = bytes.size();
+    lines.reserve(n / 64);
+    qsizetype start = 0;
+    while (start < n) {
+        const void *found = std::memchr(data + start, '\n', size_t(n - start));
+        const qsizetype newline = found ? static_cast<const char *>(found) - data : n;
+        qsizetype end = newline;
+        if (end > start && data[end - 1] == '\r')
+            --end;
+        lines.append(decodeLine(data + start, end - start));
+        start = newline + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
 bool readLines(const QString &path, QStringList *lines, QString *error)
 {
     QFile file(path);
@@ -97,7 +140,7 @@ bool readLines(const QString &path, QStringList *lines, QString *error)
                          .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
-    *lines = splitLines(decode(file.readAll()));
+    *lines = decodeLines(file.readAll());
     return true;
 }
 
