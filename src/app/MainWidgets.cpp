@@ -36,18 +36,45 @@ void TAnimate::setActive(bool on)
     update();
 }
 
+namespace {
+// Nobody sees a hidden or minimised window: its animations need not paint.
+bool onScreen(const QWidget *widget)
+{
+    return widget->isVisible() && !widget->window()->isMinimized();
+}
+} // namespace
+
 void TAnimate::step()
 {
     FFrame = (FFrame + 1) % Glyphs::AnimationFrames;
-    update();
+    if (onScreen(this))
+        update();
 }
 
 void TAnimate::paintEvent(QPaintEvent *)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (FFramesSize != size() || FFramesRatio != ratio) {
+        FFrames.clear();
+        FFramesSize = size();
+        FFramesRatio = ratio;
+    }
+    // Frame 0 twice over: resting and running.
+    const int index = FActive ? FFrame + 1 : 0;
+    if (FFrames.isEmpty())
+        FFrames.resize(Glyphs::AnimationFrames + 1);
+    QPixmap &pixmap = FFrames[index];
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        const int side = std::min(width(), height());
+        const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+        Glyphs::paintGlobe(painter, r, FFrame, FActive);
+    }
     QPainter p(this);
-    const int side = std::min(width(), height());
-    const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
-    Glyphs::paintGlobe(p, r, FFrame, FActive);
+    p.drawPixmap(0, 0, pixmap);
 }
 
 TActivityGauge::TActivityGauge(QWidget *parent)
@@ -57,7 +84,8 @@ TActivityGauge::TActivityGauge(QWidget *parent)
     FTimer->setInterval(GaugeInterval);
     connect(FTimer, &QTimer::timeout, this, [this] {
         FOffset = (FOffset + Speed) % std::max(1, width() * 2);
-        update();
+        if (onScreen(this))
+            update();
     });
 }
 

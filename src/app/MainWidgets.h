@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QList>
+#include <QPixmap>
 #include <QWidget>
 
 class QTimer;
@@ -33,6 +35,10 @@ private:
     QTimer *FTimer;
     bool FActive = false;
     int FFrame = 0;
+    // Painted once per size: the globe is drawn with many antialiased curves.
+    QList<QPixmap> FFrames;
+    QSize FFramesSize;
+    qreal FFramesRatio = 0;
 };
 
 /**
