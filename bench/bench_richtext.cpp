@@ -13,6 +13,8 @@
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // measures parsing, not a screen
     QApplication app(argc, argv);
     const int lines = argc > 1 ? QByteArray(argv[1]).toInt() : 20000;
 
