@@ -493,7 +493,7 @@ int LineTool::demo()
         {"Sparruf Süd", "01925 3300",
          {QStringLiteral("User=sparer"), QStringLiteral("Password=sparen"), QStringLiteral("SimBusy=1"),
           QStringLiteral("SimConnectDelay=4")}},
-        {"Blitzzugang Premium", "0190 872233",
+        {"Blitzzugang Premium", "01900 872233",
          {QStringLiteral("SimConnectDelay=2"), QStringLiteral("SimRateUp=200"), QStringLiteral("SimRateDown=5200")}},
         {"Funkstille Ost", "01938 2020",
          {QStringLiteral("User=ost"), QStringLiteral("Password=ruhe"), QStringLiteral("SimNoAnswer=1"),
