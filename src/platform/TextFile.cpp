@@ -31,6 +31,44 @@ char encodeChar(char16_t c)
     return '?';
 }
 
+// Latin-1 is Windows-1252 except for 0x80..0x9F; let Qt's fast conversion
+// do the bulk and patch those few characters afterwards.
+QString decodeBytes(const char *begin, qsizetype size)
+{
+    QString out = QString::fromLatin1(begin, size);
+    const auto *src = reinterpret_cast<const unsigned char *>(begin);
+    QChar *dst = nullptr;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char u = src[i];
+        if (u < 0x80 || u >= 0xA0)
+            continue;
+        if (!dst)
+            dst = out.data();
+        dst[i] = QChar(cp1252High[u - 0x80]);
+    }
+    return out;
+}
+
+// Splits and decodes in one pass: a fee log of years must load at once.
+QStringList decodeLines(const QByteArray &bytes)
+{
+    QStringList lines;
+    const char *data = bytes.constData();
+    const qsizetype n = bytes.size();
+    lines.reserve(n / 64);
+    qsizetype start = 0;
+    while (start < n) {
+        const void *found = std::memchr(data + start, '\n', size_t(n - start));
+        const qsizetype newline = found ? static_cast<const char *>(found) - data : n;
+        qsizetype end = newline;
+        if (end > start && data[end - 1] == '\r')
+            --end;
+        lines.append(decodeBytes(data + start, end - start));
+        start = newline + 1;
+    }
+    return lines;
+}
+
 } // namespace
 
 namespace TextFile {
@@ -52,21 +90,7 @@ QByteArray encode(const QString &text)
 
 QString decode(const QByteArray &bytes)
 {
-    // Latin-1 is Windows-1252 except for 0x80..0x9F; let Qt's fast conversion
-    // do the bulk and patch those few characters afterwards.
-    QString out = QString::fromLatin1(bytes);
-    const auto *src = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    QChar *dst = nullptr;
-    for (qsizetype i = 0; i < n; ++i) {
-        const unsigned char u = src[i];
-        if (u < 0x80 || u >= 0xA0)
-            continue;
-        if (!dst)
-            dst = out.data();
-        dst[i] = QChar(cp1252High[u - 0x80]);
-    }
-    return out;
+    return decodeBytes(bytes.constData(), bytes.size());
 }
 
 QStringList splitLines(const QString &text)
@@ -89,47 +113,6 @@ QStringList splitLines(const QString &text)
     }
     return lines;
 }
-
-namespace {
-
-// One line of Windows-1252 bytes, decoded straight from the file's buffer.
-QString decodeLine(const char *begin, qsizetype size)
-{
-    QString line = QString::fromLatin1(begin, size);
-    const auto *src = reinterpret_cast<const unsigned char *>(begin);
-    QChar *dst = nullptr;
-    for (qsizetype i = 0; i < size; ++i) {
-        const unsigned char u = src[i];
-        if (u < 0x80 || u >= 0xA0)
-            continue;
-        if (!dst)
-            dst = line.data();
-        dst[i] = QChar(cp1252High[u - 0x80]);
-    }
-    return line;
-}
-
-// Splits and decodes in one pass: a fee log of years must load at once.
-QStringList decodeLines(const QByteArray &bytes)
-{
-    QStringList lines;
-    const char *data = bytes.constData();
-    const qsizetype n = bytes.size();
-    lines.reserve(n / 64);
-    qsizetype start = 0;
-    while (start < n) {
-        const void *found = std::memchr(data + start, '\n', size_t(n - start));
-        const qsizetype newline = found ? static_cast<const char *>(found) - data : n;
-        qsizetype end = newline;
-        if (end > start && data[end - 1] == '\r')
-            --end;
-        lines.append(decodeLine(data + start, end - start));
-        start = newline + 1;
-    }
-    return lines;
-}
-
-} // namespace
 
 bool readLines(const QString &path, QStringList *lines, QString *error)
 {
