@@ -10,6 +10,7 @@
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "SettingsStore.h"
+#include "TestFiles.h"
 #include "TextFile.h"
 #include "WindowPlacement.h"
 
@@ -32,21 +33,6 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString Record1 = u"09.12.2026;10:00:00;Netzwerk Nord;0301234;2 Ct/min;00:01:00;0,0200 €"_s;
 const QString Record2 = u"09.12.2026;11:00:00;Netzwerk Nord;0301234;2 Ct/min;00:02:00;0,0400 €"_s;
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QByteArray lines(const QStringList &list)
 {
@@ -269,23 +255,23 @@ private slots:
         QFETCH(QByteArray, bak);
         QFETCH(bool, feeRecord);
         if (!lst.isNull())
-            writeBytes(home(u"FeeReport.Lst"_s), lst);
+            QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lst));
         if (!bak.isNull())
-            writeBytes(home(u"FeeReport.BAK"_s), bak);
+            QVERIFY(writeAll(home(u"FeeReport.BAK"_s), bak));
         TStartSettings settings;
         settings.FeeRecord = feeRecord;
         settings.Write(SettingsStore::instance());
 
         createForm();
         QTEST(m_form->RASStrList->Lines(u"FeeReport"_s), "loaded");
-        QTEST(fileBytes(home(u"FeeReport.BAK"_s)), "bakAfter");
+        QTEST(readAll(home(u"FeeReport.BAK"_s)), "bakAfter");
         QVERIFY(m_messages.isEmpty());
         QCOMPARE(action("ActFeeProt")->isEnabled(), feeRecord);
 
         // At exit a list with lines is written back as CRLF lines; an empty one writes nothing.
         QFETCH(QStringList, loaded);
         m_form.reset();
-        QCOMPARE(fileBytes(home(u"FeeReport.Lst"_s)), loaded.isEmpty() ? lst : lines(loaded));
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), loaded.isEmpty() ? lst : lines(loaded));
     }
 
     void saveFeeListTiming_data()
@@ -301,13 +287,13 @@ private slots:
         TStartSettings settings;
         settings.AutoStart = autoStart;
         settings.Write(SettingsStore::instance());
-        writeBytes(home(u"FeeReport.Lst"_s), lines({Record1}));
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1})));
         createForm();
         oneCall(u"00:00:30"_s);
         const QString expected = u"10.12.2026;14:03:07;Netzwerk Nord;0301234;2 Ct/min;00:00:30;0,0200 €"_s;
-        QCOMPARE(fileBytes(home(u"FeeReport.Lst"_s)), autoStart ? lines({Record1, expected}) : lines({Record1}));
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), autoStart ? lines({Record1, expected}) : lines({Record1}));
         m_form.reset();
-        QCOMPARE(fileBytes(home(u"FeeReport.Lst"_s)), lines({Record1, expected}));
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), lines({Record1, expected}));
     }
 
     void damagedFeeLogIsNeverOverwritten_data()
@@ -325,7 +311,7 @@ private slots:
         if (directory)
             QVERIFY(QDir().mkdir(path));
         else
-            writeBytes(path, junk);
+            QVERIFY(writeAll(path, junk));
         createForm();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages.first().contains(u"nicht überschrieben"_s), qPrintable(m_messages.first()));
@@ -337,7 +323,7 @@ private slots:
         if (directory)
             QVERIFY(QFileInfo(path).isDir());
         else
-            QCOMPARE(fileBytes(path), junk);
+            QCOMPARE(readAll(path), junk);
         QStringList rescued;
         QVERIFY(TextFile::readLines(home(u"FeeReport.NEU"_s), &rescued));
         QCOMPARE(rescued.size(), 1);
@@ -413,10 +399,10 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(bool, oldCopy);
         QFETCH(QString, shows);
-        writeBytes(home(u"Start_Up.RTF"_s), text);
+        QVERIFY(writeAll(home(u"Start_Up.RTF"_s), text));
         const QByteArray old = "{\\rtf1 alt}";
         if (oldCopy)
-            writeBytes(home(u"StartUp.RTF"_s), old);
+            QVERIFY(writeAll(home(u"StartUp.RTF"_s), old));
         TStartSettings settings;
         settings.MiniStart = true; // a modal window of its own: shown anyway
         settings.Write(SettingsStore::instance());
@@ -426,7 +412,7 @@ private slots:
         QVERIFY2(m_shown.first().startsWith(shows), qPrintable(m_shown.first()));
         QVERIFY(m_form->engine == nullptr); // shown before the engine exists
         QVERIFY(!QFile::exists(home(u"Start_Up.RTF"_s)));
-        QCOMPARE(fileBytes(home(u"StartUp.RTF"_s)), oldCopy ? old : text);
+        QCOMPARE(readAll(home(u"StartUp.RTF"_s)), oldCopy ? old : text);
 
         // Once only.
         m_form.reset();

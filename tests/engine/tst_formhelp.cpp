@@ -4,6 +4,7 @@
 
 #include "MessageDialog.h"
 #include "RichText.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QFile>
@@ -19,22 +20,6 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class TestFormHelp : public QObject {
     Q_OBJECT

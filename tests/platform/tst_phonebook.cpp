@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SimPhoneBook.h"
 #include "SimulatedLine.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -60,19 +61,6 @@ void compareEntries(const RasEntry &actual, const RasEntry &expected)
     QCOMPARE(actual.passThrough, expected.passThrough);
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 } // namespace
 
 class TestPhoneBook : public QObject
@@ -84,7 +72,7 @@ private:
     std::unique_ptr<SimulatedLine> m_line;
 
     QString bookPath() const { return m_line->phoneBookPath(); }
-    void writeBook(const QByteArray &bytes) { writeAll(bookPath(), bytes); }
+    void writeBook(const QByteArray &bytes) { QVERIFY(writeAll(bookPath(), bytes)); }
 
 private Q_SLOTS:
     void init()
@@ -390,7 +378,7 @@ private Q_SLOTS:
 
     void backupsAreNeverOverwritten()
     {
-        writeAll(bookPath() + QLatin1String(".bak"), "first backup");
+        QVERIFY(writeAll(bookPath() + QLatin1String(".bak"), "first backup"));
         writeBook("junk one\r\n");
         QCOMPARE(m_line->setEntryProperties(QStringLiteral("A"), RasEntry()), RasError::Success);
         writeBook("junk two\r\n");

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SimPhoneBook.h"
 #include "SimulatedLine.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,12 +25,6 @@ struct Result
 QString toolPath()
 {
     return qEnvironmentVariable("RUFWERK_TEST_BIN") + QLatin1String("/rufwerk-line");
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
