@@ -98,6 +98,14 @@ QLabel *fieldLabel(const QString &text, QWidget *parent)
     return label;
 }
 
+QGroupBox *helpGroup(const char *name, const QString &title, int helpContext, QWidget *parent)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setProperty("HelpContext", helpContext);
+    return box;
+}
+
 QToolButton *panelButton(const char *name, const QString &caption, Glyphs::Id glyph, QWidget *parent,
                          Qt::ToolButtonStyle style = Qt::ToolButtonTextBesideIcon)
 {
@@ -567,9 +575,7 @@ void TFormMain::buildPanelMore(QWidget *panel)
     column->setSpacing(2);
 
     // 1. Current connection data
-    auto *dataBox = new QGroupBox(u" Aktuelle Verbindungsdaten "_s, panel);
-    dataBox->setObjectName(u"GBConnData"_s);
-    dataBox->setProperty("HelpContext", 26);
+    QGroupBox *dataBox = helpGroup("GBConnData", u" Aktuelle Verbindungsdaten "_s, 26, panel);
     auto *dataGrid = new QGridLayout(dataBox);
     dataGrid->setContentsMargins(5, 2, 5, 4);
     dataGrid->setHorizontalSpacing(3);
@@ -634,16 +640,12 @@ void TFormMain::buildPanelMore(QWidget *panel)
     column->addWidget(dataBox);
 
     // 2. Edit and create connections
-    auto *editBox = new QGroupBox(u" Verbindung bearbeiten, neu anlegen "_s, panel);
-    editBox->setObjectName(u"GBConnEdit"_s);
-    editBox->setProperty("HelpContext", 22);
+    QGroupBox *editBox = helpGroup("GBConnEdit", u" Verbindung bearbeiten, neu anlegen "_s, 22, panel);
     auto *editRow = new QHBoxLayout(editBox);
     editRow->setContentsMargins(6, 0, 6, 4);
     editRow->setSpacing(6);
     auto subGroup = [editBox](const char *name, const QString &title) {
-        auto *box = new QGroupBox(title, editBox);
-        box->setObjectName(QLatin1String(name));
-        box->setProperty("HelpContext", 22);
+        QGroupBox *box = helpGroup(name, title, 22, editBox);
         auto *row = new QHBoxLayout(box);
         row->setContentsMargins(4, 0, 4, 3);
         row->setSpacing(3);
@@ -686,9 +688,7 @@ void TFormMain::buildPanelMore(QWidget *panel)
     column->addWidget(editBox);
 
     // 3. Dial time-out
-    auto *timeoutBox = new QGroupBox(u" Leerlauf Abbruchzeitintervall "_s, panel);
-    timeoutBox->setObjectName(u"GBTimeout"_s);
-    timeoutBox->setProperty("HelpContext", 27);
+    QGroupBox *timeoutBox = helpGroup("GBTimeout", u" Leerlauf Abbruchzeitintervall "_s, 27, panel);
     auto *timeGrid = new QGridLayout(timeoutBox);
     timeGrid->setContentsMargins(6, 2, 6, 4);
     timeGrid->setHorizontalSpacing(4);
