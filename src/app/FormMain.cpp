@@ -72,8 +72,6 @@ QToolButton#BtnDial, QToolButton#BtnStopp {
     background: qradialgradient(cx:0.38, cy:0.3, radius:0.85, fx:0.38, fy:0.3,
                                 stop:0 #5d6877, stop:0.55 #2c333d, stop:1 #161a20);
     color: #ffd84a;
-    font-weight: bold;
-    font-size: 8pt;
     padding: 2px;
 }
 QToolButton#BtnDial:hover, QToolButton#BtnStopp:hover {
