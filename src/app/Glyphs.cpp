@@ -395,12 +395,15 @@ QIcon appIcon()
 
 QIcon trayIcon(int image)
 {
-    initResources();
+    // Asked for every cycling step while online: built once per image.
+    static QIcon cache[TrayImages];
     const int i = qBound(0, image, TrayImages - 1);
-    QIcon icon;
-    for (const int size : {16, 32})
-        icon.addFile(u":/rufwerk/tray%1-%2.png"_s.arg(i).arg(size), QSize(size, size));
-    return icon;
+    if (cache[i].isNull()) {
+        initResources();
+        for (const int size : {16, 32})
+            cache[i].addFile(u":/rufwerk/tray%1-%2.png"_s.arg(i).arg(size), QSize(size, size));
+    }
+    return cache[i];
 }
 
 } // namespace Glyphs
