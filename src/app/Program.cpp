@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QPointer>
-#include <QSessionManager>
 #include <QTimer>
 
 #include <csignal>
@@ -51,9 +50,7 @@ int RunRufwerk(int argc, char **argv)
     window = &form;
     // Whatever ends the loop, the window's orderly end runs before anything is torn down.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, &TFormMain::Shutdown);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [endProgram](QSessionManager &) {
-        endProgram();
-    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, endProgram);
     QObject::connect(&form, &TFormMain::programEnds, &app, endProgram);
 
     form.CreateEngine();
