@@ -6,8 +6,8 @@
 //
 // The window is detected through the X server itself: the bench listens for the
 // root window's MapNotify events, so the program needs no hook and no polling
-// helper competes with it for the processor. libxcb is loaded at run time because
-// the benchmarks link only QtCore.
+// helper competes with it for the processor. Without libxcb at build time it
+// only says so.
 #include "TextFile.h"
 
 #include <QCoreApplication>
@@ -31,11 +31,7 @@
 #include <random>
 #include <vector>
 
-#include <dlfcn.h>
-
-#include <type_traits>
-
-#if __has_include(<xcb/xcb.h>)
+#ifdef RUFWERK_HAVE_XCB
 #include <xcb/xcb.h>
 
 namespace {
@@ -130,55 +126,6 @@ double rssMib(qint64 pid)
     return -1;
 }
 
-// The few libxcb entry points the listener uses, typed after their declarations.
-struct Xcb
-{
-    void *lib = nullptr;
-    decltype(&::xcb_connect) connect = nullptr;
-    decltype(&::xcb_connection_has_error) has_error = nullptr;
-    decltype(&::xcb_get_setup) get_setup = nullptr;
-    decltype(&::xcb_setup_roots_iterator) roots_iterator = nullptr;
-    decltype(&::xcb_screen_next) screen_next = nullptr;
-    decltype(&::xcb_change_window_attributes_checked) change_attributes = nullptr;
-    decltype(&::xcb_request_check) request_check = nullptr;
-    decltype(&::xcb_get_file_descriptor) file_descriptor = nullptr;
-    decltype(&::xcb_poll_for_event) poll_for_event = nullptr;
-    decltype(&::xcb_intern_atom) intern_atom = nullptr;
-    decltype(&::xcb_intern_atom_reply) intern_atom_reply = nullptr;
-    decltype(&::xcb_get_property) get_property = nullptr;
-    decltype(&::xcb_get_property_reply) get_property_reply = nullptr;
-    decltype(&::xcb_get_property_value) property_value = nullptr;
-    decltype(&::xcb_get_property_value_length) property_value_length = nullptr;
-
-    bool load()
-    {
-        lib = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
-        if (!lib)
-            return false;
-        bool ok = true;
-        const auto resolve = [this, &ok](auto &fn, const char *name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-            ok = ok && fn;
-        };
-        resolve(connect, "xcb_connect");
-        resolve(has_error, "xcb_connection_has_error");
-        resolve(get_setup, "xcb_get_setup");
-        resolve(roots_iterator, "xcb_setup_roots_iterator");
-        resolve(screen_next, "xcb_screen_next");
-        resolve(change_attributes, "xcb_change_window_attributes_checked");
-        resolve(request_check, "xcb_request_check");
-        resolve(file_descriptor, "xcb_get_file_descriptor");
-        resolve(poll_for_event, "xcb_poll_for_event");
-        resolve(intern_atom, "xcb_intern_atom");
-        resolve(intern_atom_reply, "xcb_intern_atom_reply");
-        resolve(get_property, "xcb_get_property");
-        resolve(get_property_reply, "xcb_get_property_reply");
-        resolve(property_value, "xcb_get_property_value");
-        resolve(property_value_length, "xcb_get_property_value_length");
-        return ok;
-    }
-};
-
 // Reports the main window of one process being mapped. It is told apart from the
 // splash window ("Kovatek Rufwerk") and Qt's unmapped helper windows by its title,
 // which always begins with "Rufwerk", and from other clients by _NET_WM_PID.
@@ -187,22 +134,18 @@ class MapWatcher
 public:
     bool open(QString *why)
     {
-        if (!x.load()) {
-            *why = QStringLiteral("libxcb.so.1 cannot be loaded");
-            return false;
-        }
         int screenNumber = 0;
-        conn = x.connect(nullptr, &screenNumber);
-        if (!conn || x.has_error(conn)) {
+        conn = xcb_connect(nullptr, &screenNumber);
+        if (!conn || xcb_connection_has_error(conn)) {
             *why = QStringLiteral("no X display (run it under xvfb-run -a)");
             return false;
         }
-        xcb_screen_iterator_t it = x.roots_iterator(x.get_setup(conn));
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
         for (int s = 0; s < screenNumber && it.rem; ++s)
-            x.screen_next(&it);
+            xcb_screen_next(&it);
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         if (xcb_generic_error_t *error =
-                x.request_check(conn, x.change_attributes(conn, it.data->root, XCB_CW_EVENT_MASK, &mask))) {
+                xcb_request_check(conn, xcb_change_window_attributes_checked(conn, it.data->root, XCB_CW_EVENT_MASK, &mask))) {
             std::free(error);
             *why = QStringLiteral("cannot watch the root window");
             return false;
@@ -212,13 +155,13 @@ public:
         return pidAtom && nameAtom;
     }
 
-    int fd() const { return x.file_descriptor(conn); }
+    int fd() const { return xcb_get_file_descriptor(conn); }
 
     /// Handles all queued events; true when the watched process's main window was mapped.
     bool drain(qint64 pid)
     {
         bool mapped = false;
-        while (xcb_generic_event_t *event = x.poll_for_event(conn)) {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(conn)) {
             if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY && pid > 0 && !mapped) {
                 const auto *map = reinterpret_cast<const xcb_map_notify_event_t *>(event);
                 mapped = property(map->window, pidAtom) == QByteArray::number(pid)
@@ -233,7 +176,7 @@ private:
     xcb_atom_t atom(const char *name)
     {
         xcb_intern_atom_reply_t *reply =
-            x.intern_atom_reply(conn, x.intern_atom(conn, 0, uint16_t(qstrlen(name)), name), nullptr);
+            xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, uint16_t(qstrlen(name)), name), nullptr);
         const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(reply);
         return result;
@@ -243,12 +186,12 @@ private:
     QByteArray property(xcb_window_t window, xcb_atom_t name)
     {
         xcb_get_property_reply_t *reply =
-            x.get_property_reply(conn, x.get_property(conn, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+            xcb_get_property_reply(conn, xcb_get_property(conn, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
         if (!reply)
             return {};
         QByteArray value;
-        const char *data = static_cast<const char *>(x.property_value(reply));
-        const int length = x.property_value_length(reply);
+        const char *data = static_cast<const char *>(xcb_get_property_value(reply));
+        const int length = xcb_get_property_value_length(reply);
         if (reply->type == XCB_ATOM_CARDINAL && reply->format == 32 && length >= 4)
             value = QByteArray::number(*reinterpret_cast<const uint32_t *>(data));
         else
@@ -257,7 +200,6 @@ private:
         return value;
     }
 
-    Xcb x;
     xcb_connection_t *conn = nullptr;
     xcb_atom_t pidAtom = XCB_ATOM_NONE;
     xcb_atom_t nameAtom = XCB_ATOM_NONE;
