@@ -59,9 +59,9 @@ int main(int argc, char *argv[])
         std::printf("rufwerk or rufwerk-line not found in %s\n", qPrintable(bin));
         return 1;
     }
-    const int window = qEnvironmentVariableIntValue("RUFWERK_BENCH_SECONDS") > 0
-                           ? qEnvironmentVariableIntValue("RUFWERK_BENCH_SECONDS")
-                           : 30;
+    int window = qEnvironmentVariableIntValue("RUFWERK_BENCH_SECONDS");
+    if (window <= 0)
+        window = 30;
 
     QTemporaryDir home;
     QTemporaryDir line;
