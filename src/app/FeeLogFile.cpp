@@ -92,14 +92,9 @@ bool TFeeLogFile::Save(const QStringList &lines, QString *error)
     // Rescue file: what earlier runs rescued stays in front of this run's records.
     if (!FRescueRead) {
         FRescueEarlier.clear();
-        if (QFileInfo::exists(RescuePath()) && !TextFile::readLines(RescuePath(), &FRescueEarlier, &why)) {
-            if (error)
-                *error = u"Die Einträge des Gebühren-Protokolls können nicht gesichert werden:\r%1"_s.arg(why);
-            return false;
-        }
-        FRescueRead = true;
+        FRescueRead = !QFileInfo::exists(RescuePath()) || TextFile::readLines(RescuePath(), &FRescueEarlier, &why);
     }
-    if (TextFile::writeLines(RescuePath(), FRescueEarlier + lines, &why))
+    if (FRescueRead && TextFile::writeLines(RescuePath(), FRescueEarlier + lines, &why))
         return true;
     if (error)
         *error = u"Die Einträge des Gebühren-Protokolls können nicht gesichert werden:\r%1"_s.arg(why);
