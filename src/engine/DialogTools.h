@@ -4,6 +4,7 @@
 
 #include <Qt>
 
+class QObject;
 class QPushButton;
 class QString;
 class QWidget;
@@ -14,5 +15,8 @@ constexpr Qt::WindowFlags OnTopDialogFlags
 
 /// A push button with object name, caption and hint (tool tip and status text).
 QPushButton *CreateHintButton(QWidget *parent, const QString &name, const QString &caption, const QString &hint);
+/// Splits "tooltip|status text" into the two hints of a widget or action;
+/// without "|" the text is both.
+void SetHint(QObject *target, const QString &hint);
 /// Sizes window to its contents and centres it on the desktop.
 void CenterOnDesktop(QWidget *window);

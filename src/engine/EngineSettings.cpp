@@ -4,18 +4,32 @@
 
 #include "SettingsStore.h"
 
+#include <QtGlobal>
+
+int ClampTimeout(int seconds)
+{
+    if (seconds <= 0)
+        return DefaultTimeout;
+    return qBound(SettingRange::TimeoutMin, seconds, SettingRange::TimeoutMax);
+}
+
+namespace {
+int clampChoice(int value) { return qBound(0, value, 1); }
+int clampMinutes(int value) { return qBound(0, value, SettingRange::MinutesMax); }
+} // namespace
+
 void TDFURec::Read(const SettingsStore &store)
 {
     const QString key = RegKey::Ras();
     const TDFURec def;
     ServiceStr = store.readString(key, QStringLiteral("ServiceStr"), def.ServiceStr);
-    SyncAsync = store.readInteger(key, QStringLiteral("SyncAsync"), def.SyncAsync);
+    SyncAsync = clampChoice(store.readInteger(key, QStringLiteral("SyncAsync"), def.SyncAsync));
     ChkPassWord = store.readBool(key, QStringLiteral("ChkPassWord"), def.ChkPassWord);
-    RemaindTime = store.readInteger(key, QStringLiteral("RemaindTime"), def.RemaindTime);
+    RemaindTime = clampMinutes(store.readInteger(key, QStringLiteral("RemaindTime"), def.RemaindTime));
     KeepAlive = store.readBool(key, QStringLiteral("KeepAlive"), def.KeepAlive);
     NeppWarning = store.readBool(key, QStringLiteral("NeppWarning"), def.NeppWarning);
     WithSound = store.readBool(key, QStringLiteral("WithSound"), def.WithSound);
-    SoundIndex = store.readInteger(key, QStringLiteral("SoundIndex"), def.SoundIndex);
+    SoundIndex = clampChoice(store.readInteger(key, QStringLiteral("SoundIndex"), def.SoundIndex));
 }
 
 void TDFURec::Write(SettingsStore &store) const
@@ -37,11 +51,11 @@ void TStartSettings::Read(const SettingsStore &store)
     const TStartSettings def;
     ShowPostIt = store.readBool(key, QStringLiteral("ShowPostIt"), def.ShowPostIt);
     MiniStart = store.readBool(key, QStringLiteral("MiniStart"), def.MiniStart);
-    PostItIndex = store.readInteger(key, QStringLiteral("PostItIndex"), def.PostItIndex);
+    PostItIndex = clampChoice(store.readInteger(key, QStringLiteral("PostItIndex"), def.PostItIndex));
     AutoStart = store.readBool(key, QStringLiteral("AutoStart"), def.AutoStart);
     ChkExtern = store.readBool(key, QStringLiteral("ChkExtern"), def.ChkExtern);
     FeeRecord = store.readBool(key, QStringLiteral("FeeRecord"), def.FeeRecord);
-    DisConTime = store.readInteger(key, QStringLiteral("DisConTime"), def.DisConTime);
+    DisConTime = clampMinutes(store.readInteger(key, QStringLiteral("DisConTime"), def.DisConTime));
     Altruf5Progs = store.readBool(key, QStringLiteral("Altruf5Progs"), def.Altruf5Progs);
 }
 
@@ -67,12 +81,12 @@ QString ReadTariff(const SettingsStore &store, const QString &name)
 
 int ReadConnTimeout(const SettingsStore &store, const QString &name)
 {
-    return store.readInteger(RegKey::ConnTimeout(), name, DefaultTimeout);
+    return ClampTimeout(store.readInteger(RegKey::ConnTimeout(), name, DefaultTimeout));
 }
 
 int ReadBilling(const SettingsStore &store, const QString &name)
 {
-    return store.readInteger(RegKey::Billing(), name, 0);
+    return store.readInteger(RegKey::Billing(), name, 0) != 0 ? 1 : 0;
 }
 
 void WriteTariff(SettingsStore &store, const QString &name, const QString &tariff)

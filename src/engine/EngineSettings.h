@@ -35,6 +35,17 @@ struct TDFURec
 
 constexpr int DefaultTimeout = 60;
 
+/// The ranges the settings dialog offers; stored values are clamped to them
+/// when read, so a hand-edited value cannot overflow a timer.
+namespace SettingRange {
+constexpr int TimeoutMin = 10;
+constexpr int TimeoutMax = 600;
+constexpr int MinutesMax = 120; // reminder interval and idle time, from 0
+} // namespace SettingRange
+
+/// A stored dial time-out within the dialog's range; 0 or less means unset.
+int ClampTimeout(int seconds);
+
 /// The start settings under RegKey::Bas().
 struct TStartSettings
 {

@@ -250,13 +250,18 @@ void TRASWorkUnit::ReadSettings()
 {
     DFURec.Read(*m_store);
     StartSettings.Read(*m_store);
-    Timeout = m_store->readInteger(RegKey::Ras(), QStringLiteral("Timeout"), DefaultTimeout);
+    Timeout = ClampTimeout(m_store->readInteger(RegKey::Ras(), QStringLiteral("Timeout"), DefaultTimeout));
     m_startTimeout = Timeout;
 }
 
 void TRASWorkUnit::WriteSettings()
 {
     DFURec.Write(*m_store);
+}
+
+void TRASWorkUnit::WriteStartSettings()
+{
+    StartSettings.Write(*m_store);
 }
 
 QString TRASWorkUnit::ReadTariff(const QString &name) const

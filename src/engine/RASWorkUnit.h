@@ -63,6 +63,10 @@ public:
     // Configuration and lifecycle
     void ReadSettings();
     void WriteSettings();
+    /// Writes every start setting (not STARTPRG); the settings dialog's take-over.
+    void WriteStartSettings();
+    /// Where the engine keeps its settings.
+    SettingsStore &Store() const { return *m_store; }
     void LoadConnectionModule();
     void ReloadConnectionModule();
     void CompleteEntries();
