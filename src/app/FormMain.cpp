@@ -4,6 +4,7 @@
 
 #include "DialUp.h"
 #include "DialUpService.h"
+#include "DialogTools.h"
 #include "Folders.h"
 #include "FormHelp.h"
 #include "Glyphs.h"
@@ -12,7 +13,9 @@
 #include "MessageDialog.h"
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
+#include "SettingsCommands.h"
 #include "SettingsStore.h"
+#include "StartProgramList.h"
 #include "TextFile.h"
 #include "WindowMessage.h"
 #include "WindowPlacement.h"
@@ -50,7 +53,6 @@ namespace {
 
 const QString StartUpText = u"Start_Up.RTF"_s;
 const QString StartUpShown = u"StartUp.RTF"_s;
-const QString StartProgsFile = u"StartProgs.Lst"_s;
 
 QString trayStartHint()
 {
@@ -878,7 +880,7 @@ void TFormMain::FormCreate()
 
     // 7. Tray icon around the start programs
     TrayIcon->show();
-    loadStartPrograms();
+    LoadStartPrograms();
     TrayIcon->show();
 
     // 8. Always start collapsed.
@@ -920,6 +922,7 @@ void TFormMain::CreateEngine(DialUpService *service)
     // The engine's first look at the controls is no change of state: the
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
+    InstallSettingsCommands(*this);
 }
 
 void TFormMain::StartUp()
@@ -949,21 +952,16 @@ void TFormMain::showMainWindow()
     activateWindow();
 }
 
-void TFormMain::loadStartPrograms()
+void TFormMain::LoadStartPrograms()
 {
-    const QString path = Folders::programFolder() + StartProgsFile;
-    if (!QFileInfo::exists(path))
-        return;
-    QStringList lines;
     QString error;
-    if (!TextFile::readLines(path, &lines, &error)) {
+    const QStringList lines = StartProgramList::Load(SettingsStore::instance(), &error);
+    if (!error.isEmpty())
         MessageDialog::Error(error, this);
-        return;
-    }
     RASStrList->SetLines(u"StartProgs"_s, lines);
     ComboBoxStartProg->clear();
-    for (const QString &line : std::as_const(lines)) {
-        const QString name = line.section(u';', 0, 0);
+    for (const QString &line : lines) {
+        const QString name = TStartProgram::FromLine(line).Name;
         if (!name.isEmpty())
             ComboBoxStartProg->addItem(Glyphs::icon(Glyphs::Launch), name);
     }
@@ -1257,16 +1255,7 @@ void TFormMain::updateTrayImage()
 
 void TFormMain::SetHint(QObject *target, const QString &hint)
 {
-    const qsizetype bar = hint.indexOf(u'|');
-    const QString tip = lineBreaks(bar < 0 ? hint : hint.left(bar)).trimmed();
-    QString status = lineBreaks(bar < 0 ? hint : hint.mid(bar + 1)).simplified();
-    if (auto *widget = qobject_cast<QWidget *>(target)) {
-        widget->setToolTip(tip);
-        widget->setStatusTip(status);
-    } else if (auto *action = qobject_cast<QAction *>(target)) {
-        action->setToolTip(tip);
-        action->setStatusTip(status);
-    }
+    ::SetHint(target, hint);
 }
 
 void TFormMain::SetShowPostIt(bool on)

@@ -82,6 +82,8 @@ public:
     const TStartSettings &CurrentStartSettings() const;
 
     // Handlers
+    /// Fills the list "StartProgs" from the stored list and rebuilds the start program choice.
+    void LoadStartPrograms();
     void LoadFeeList();
     void SaveFeeList();
     void BtnMoreClick();
@@ -156,7 +158,6 @@ private:
     void updateTrayImage();
     void restorePlacement();
     void savePlacement();
-    void loadStartPrograms();
     void applyHintStyle();
     void showMainWindow();
     bool trayAvailable() const;
