@@ -155,6 +155,12 @@ void TFormProgStart::MarkChanged()
     BtnSaveTake->setEnabled(true);
 }
 
+void TFormProgStart::MarkStartProgramsChanged()
+{
+    if (!FLoading)
+        BtnSaveTake->setEnabled(true);
+}
+
 void TFormProgStart::StartProgramsStored()
 {
     BtnSaveTake->setEnabled(FSettingsChanged);

@@ -57,6 +57,8 @@ public:
     bool Loading() const { return FLoading; }
     /// A setting was changed: enables "Übernehmen".
     void MarkChanged();
+    /// The start program list was changed: enables "Übernehmen", which stores it.
+    void MarkStartProgramsChanged();
     /// The start program list has no pending change any more ("&Einfügen" stored it);
     /// "Übernehmen" stays enabled only for other changes.
     void StartProgramsStored();

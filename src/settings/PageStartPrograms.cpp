@@ -235,7 +235,7 @@ void TPageStartPrograms::FilenameEditChange()
     if (Dialog->Loading())
         return;
     BtnInsert->setEnabled(true);
-    Dialog->MarkChanged();
+    Dialog->MarkStartProgramsChanged();
 }
 
 void TPageStartPrograms::BtnBrowseClick()
@@ -309,7 +309,7 @@ void TPageStartPrograms::BtnDeleteClick()
     fillFields();
     // The removal is stored with the next "&Einfügen" or take-over.
     BtnInsert->setEnabled(true);
-    Dialog->MarkChanged();
+    Dialog->MarkStartProgramsChanged();
 }
 
 void TPageStartPrograms::BtnTestClick()

@@ -9,6 +9,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +83,14 @@ private slots:
         QTest::newRow("Timeout missing") << u"Timeout"_s << QString() << u"60"_s;
         QTest::newRow("Timeout malformed") << u"Timeout"_s << u"sechzig"_s << u"60"_s;
         QTest::newRow("Timeout 90") << u"Timeout"_s << u"90"_s << u"90"_s;
+        // Hand-edited values beyond the dialog's ranges are clamped to them.
+        QTest::newRow("Timeout far too large") << u"Timeout"_s << u"2147483647"_s << u"600"_s;
+        QTest::newRow("Timeout below the range") << u"Timeout"_s << u"3"_s << u"10"_s;
+        QTest::newRow("Timeout 0 is unset") << u"Timeout"_s << u"0"_s << u"60"_s;
+        QTest::newRow("RemaindTime far too large") << u"RemaindTime"_s << u"99999999"_s << u"120"_s;
+        QTest::newRow("RemaindTime negative") << u"RemaindTime"_s << u"-5"_s << u"0"_s;
+        QTest::newRow("SoundIndex 7") << u"SoundIndex"_s << u"7"_s << u"1"_s;
+        QTest::newRow("SyncAsync -1") << u"SyncAsync"_s << u"-1"_s << u"0"_s;
     }
 
     void readSettings()
@@ -169,6 +178,22 @@ private slots:
         QCOMPARE(engine.SecondBilling, selected == 1 ? 1 : 0);
         QCOMPARE(host.get<QLabel>("LblTact")->text(), selected == 1 ? u"Sekundentakt"_s : u"Minutentakt"_s);
         QCOMPARE(host.get<QLineEdit>("EditUserName")->text(), selected == 1 ? u"beta-user"_s : u"alpha-user"_s);
+    }
+
+    void storedValuesAreClamped()
+    {
+        addProvider(u"Alpha"_s, u"0301111"_s, u"1,000"_s);
+        m_store->writeString(RegKey::ConnTimeout(), u"Alpha"_s, u"4000000"_s);
+        m_store->writeString(RegKey::Billing(), u"Alpha"_s, u"7"_s);
+        m_store->writeString(RegKey::Bas(), u"DisConTime"_s, u"2147483647"_s);
+        m_store->writeString(RegKey::Bas(), u"PostItIndex"_s, u"-3"_s);
+        EngineHost host;
+        TRASWorkUnit engine(&host, m_fake.get(), m_store.get());
+        QCOMPARE(engine.Timeout, 600);
+        QCOMPARE(engine.SecondBilling, 1);
+        QCOMPARE(engine.StartSettings.DisConTime, 120);
+        QCOMPARE(engine.TimerDisCon->interval(), 120 * 60000);
+        QCOMPARE(engine.StartSettings.PostItIndex, 0);
     }
 
     void emptyPhoneBook()
