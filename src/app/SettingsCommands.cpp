@@ -5,6 +5,7 @@
 #include "FormMain.h"
 #include "FormProgStart.h"
 #include "MessageDialog.h"
+#include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "Shell.h"
 
@@ -33,11 +34,16 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
         if (!Shell::instance().open(path, QString(), QString(), &error))
             MessageDialog::Information(error, &form);
     };
+    const bool feeLogWasOn = form.engine->StartSettings.FeeRecord;
     TFormProgStart dialog(form.engine, std::move(host), &form);
     dialog.StartPage = startPage;
     dialog.exec();
     // The main window's own copy follows what the dialog stored.
     form.StartSettings = form.engine->StartSettings;
+    // A fee log switched off at start was never loaded; saving the new records
+    // alone would replace the file's.
+    if (!feeLogWasOn && form.StartSettings.FeeRecord && form.RASStrList->Lines(u"FeeReport"_s).isEmpty())
+        form.LoadFeeList();
 }
 
 void InstallSettingsCommands(TFormMain &form)

@@ -10,6 +10,7 @@
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "SettingsStore.h"
+#include "TextFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,10 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+const QString Record = u"09.12.2026;10:00:00;Netzwerk Nord;0301234;2 Ct/min;00:01:00;0,0200 €"_s;
+} // namespace
 
 // The main window's commands that open the settings dialog, and what the
 // window sees of the dialog's work.
@@ -124,6 +129,31 @@ private slots:
         QVERIFY(m_form->StartSettings.MiniStart);
         QVERIFY(m_form->engine->StartSettings.MiniStart);
         QVERIFY(!m_form->ShowPostIt());
+    }
+
+    void feeLogSwitchedOnIsLoaded()
+    {
+        // Off at start: the window never loaded the log.
+        m_form.reset();
+        TStartSettings off;
+        off.FeeRecord = false;
+        off.Write(SettingsStore::instance());
+        QVERIFY(TextFile::writeLines(m_home->filePath(u"FeeReport.Lst"_s), {Record}));
+        m_form = std::make_unique<TFormMain>();
+        m_form->CreateEngine(m_fake.get());
+        QVERIFY(m_form->RASStrList->Lines(u"FeeReport"_s).isEmpty());
+
+        whenDialogOpens([](TFormProgStart *dialog) {
+            dialog->findChild<QCheckBox *>(u"CBFeeReport"_s)->click();
+            dialog->findChild<QPushButton *>(u"BtnOK"_s)->click();
+        });
+        m_answer = true;
+        m_form->RunCommand(u"Settings"_s);
+        QCOMPARE(m_form->RASStrList->Lines(u"FeeReport"_s), QStringList{Record});
+        m_form->SaveFeeList();
+        QStringList stored;
+        QVERIFY(TextFile::readLines(m_home->filePath(u"FeeReport.Lst"_s), &stored));
+        QCOMPARE(stored, QStringList{Record});
     }
 
     void connectionCommandsRunAfterTheDialog()
