@@ -542,9 +542,7 @@ private slots:
         setStartPrograms({u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;"_s});
         open(1);
         button("BtnNewProg")->click();
-        QTest::keyClicks(child<QLineEdit>("EditProgName"), fields.at(0));
-        QTest::keyClicks(child<QLineEdit>("FilenameEdit"), fields.at(1));
-        QTest::keyClicks(child<QLineEdit>("EditParams"), fields.at(2));
+        typeEntry(fields.at(0), fields.at(1), fields.at(2));
         QVERIFY(button("BtnInsert")->isEnabled());
         QVERIFY(button("BtnSaveTake")->isEnabled());
         button("BtnInsert")->click();
@@ -563,8 +561,7 @@ private slots:
     {
         open(1);
         touch(u"CBMiniStart"_s);
-        QTest::keyClicks(child<QLineEdit>("EditProgName"), u"Web"_s);
-        QTest::keyClicks(child<QLineEdit>("FilenameEdit"), u"/usr/bin/web"_s);
+        typeEntry(u"Web"_s, u"/usr/bin/web"_s);
         button("BtnInsert")->click();
         QVERIFY(!button("BtnInsert")->isEnabled());
         QVERIFY(button("BtnSaveTake")->isEnabled()); // the start setting is still to be stored
@@ -583,8 +580,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, path);
         open(1);
-        QTest::keyClicks(child<QLineEdit>("EditProgName"), name);
-        QTest::keyClicks(child<QLineEdit>("FilenameEdit"), path);
+        typeEntry(name, path);
         button("BtnInsert")->click();
         QCOMPARE(m_log.size(), 1);
         QVERIFY2(m_log.first().startsWith(u"I:"_s) && m_log.first().contains(u"\";\""_s), qPrintable(m_log.first()));
@@ -632,8 +628,7 @@ private slots:
     {
         QVERIFY(QDir().mkpath(StartProgramList::FilePath()));
         open(1);
-        QTest::keyClicks(child<QLineEdit>("EditProgName"), u"Web"_s);
-        QTest::keyClicks(child<QLineEdit>("FilenameEdit"), u"/usr/bin/web"_s);
+        typeEntry(u"Web"_s, u"/usr/bin/web"_s);
         button("BtnInsert")->click();
         QCOMPARE(m_log.size(), 1);
         QVERIFY2(m_log.first().startsWith(u"E:"_s) && m_log.first().contains(u"StartProgs.Lst"_s),
@@ -775,6 +770,14 @@ private:
             spin->setValue(spin->value() + 1);
         else
             static_cast<QAbstractButton *>(widget)->click();
+    }
+
+    // Typed as a user would, field after field.
+    void typeEntry(const QString &name, const QString &path, const QString &parameters = QString())
+    {
+        QTest::keyClicks(child<QLineEdit>("EditProgName"), name);
+        QTest::keyClicks(child<QLineEdit>("FilenameEdit"), path);
+        QTest::keyClicks(child<QLineEdit>("EditParams"), parameters);
     }
 
     void typeFee(const QString &fee)
