@@ -48,14 +48,13 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
 
 void InstallSettingsCommands(TFormMain &form)
 {
-    const struct
-    {
+    const struct {
         QString command;
         int page;
     } commands[] = {
-        {u"Settings"_s, TFormProgStart::PageStartSettings},
-        {u"EditStartPrograms"_s, TFormProgStart::PageStartPrograms},
-        {u"ConnectionList"_s, TFormProgStart::PageConnections},
+        { u"Settings"_s, TFormProgStart::PageStartSettings },
+        { u"EditStartPrograms"_s, TFormProgStart::PageStartPrograms },
+        { u"ConnectionList"_s, TFormProgStart::PageConnections },
     };
     for (const auto &c : commands)
         form.SetCommand(c.command, [&form, page = c.page] { ShowSettingsDialog(form, page); });

@@ -167,13 +167,14 @@ bool DesktopAutostart::setDesktopEntry(bool on, QString *error)
     if (!on) {
         if (!QFileInfo::exists(path) || QFile::remove(path))
             return true;
-        appendError(error, u"Der Autostart-Eintrag \"%1\" konnte nicht entfernt werden."_s.arg(
-                               QDir::toNativeSeparators(path)));
+        appendError(
+            error, u"Der Autostart-Eintrag \"%1\" konnte nicht entfernt werden."_s.arg(QDir::toNativeSeparators(path)));
         return false;
     }
     if (!QDir().mkpath(FAutostartFolder)) {
-        appendError(error, u"Der Autostart-Ordner \"%1\" konnte nicht angelegt werden."_s.arg(
-                               QDir::toNativeSeparators(FAutostartFolder)));
+        appendError(error,
+            u"Der Autostart-Ordner \"%1\" konnte nicht angelegt werden."_s.arg(
+                QDir::toNativeSeparators(FAutostartFolder)));
         return false;
     }
     QString reason;
@@ -187,8 +188,7 @@ std::unique_ptr<Autostart> createDesktopAutostart()
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return std::make_unique<DesktopAutostart>(Folders::programFolder() + u"Win.Ini"_s,
-                                              QDir(config).filePath(u"autostart"_s),
-                                              QCoreApplication::applicationFilePath());
+        QDir(config).filePath(u"autostart"_s), QCoreApplication::applicationFilePath());
 }
 
 // --- ProfileFile ------------------------------------------------------------
@@ -213,8 +213,7 @@ QString readString(const QString &path, const QString &section, const QString &k
     return def;
 }
 
-bool writeString(const QString &path, const QString &section, const QString &key, const QString &value,
-                 QString *error)
+bool writeString(const QString &path, const QString &section, const QString &key, const QString &value, QString *error)
 {
     QStringList lines;
     if (QFileInfo::exists(path) && !TextFile::readLines(path, &lines, error))

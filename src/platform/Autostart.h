@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
 /**
@@ -89,6 +88,6 @@ std::unique_ptr<Autostart> createWindowsAutostart();
 namespace ProfileFile {
 QString readString(const QString &path, const QString &section, const QString &key, const QString &def = QString());
 /// Returns false with a German text in error when the file could not be written.
-bool writeString(const QString &path, const QString &section, const QString &key, const QString &value,
-                 QString *error = nullptr);
+bool writeString(
+    const QString &path, const QString &section, const QString &key, const QString &value, QString *error = nullptr);
 } // namespace ProfileFile

@@ -4,10 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-
-#include <windows.h>
-
 #include <vector>
+#include <windows.h>
 
 namespace {
 

@@ -27,8 +27,7 @@ namespace {
 
 constexpr int TabWidth = 100;
 
-class TPageTabBar : public QTabBar
-{
+class TPageTabBar : public QTabBar {
 public:
     using QTabBar::QTabBar;
 
@@ -42,8 +41,7 @@ protected:
     }
 };
 
-class TPageControl : public QTabWidget
-{
+class TPageControl : public QTabWidget {
 public:
     explicit TPageControl(QWidget *parent)
         : QTabWidget(parent)
@@ -87,7 +85,7 @@ TFormProgStart::TFormProgStart(TRASWorkUnit *engine, TProgStartHost host, QWidge
     auto *btnHelp = toolButton(this, "BtnHelp", u"Hilfe"_s, QStyle::SP_DialogHelpButton);
     auto *btnCancel = toolButton(this, "BtnCancel", u"&Abbruch"_s, QStyle::SP_DialogCancelButton);
     auto *btnOK = toolButton(this, "BtnOK", u"&OK"_s, QStyle::SP_DialogOkButton);
-    for (QPushButton *button : {BtnSaveTake, btnHelp, btnCancel, btnOK})
+    for (QPushButton *button : { BtnSaveTake, btnHelp, btnCancel, btnOK })
         toolbar->addWidget(button);
     toolbar->addStretch();
     column->addLayout(toolbar);
@@ -102,9 +100,9 @@ TFormProgStart::TFormProgStart(TRASWorkUnit *engine, TProgStartHost host, QWidge
     FStartSettings = new TPageStartSettings(this);
     FStartPrograms = new TPageStartPrograms(this);
     FConnections = new TPageConnections(this);
-    FPages = {FStartSettings, FStartPrograms, FConnections, new TPageFavorites(this), new TPageServerProfile(this)};
-    const QString captions[PageCount] = {u"Start-Einstellung"_s, u"Start-Programm"_s, u"DFÜ-Verbindung"_s,
-                                         u"Favoriten"_s, u"Server-Profil"_s};
+    FPages = { FStartSettings, FStartPrograms, FConnections, new TPageFavorites(this), new TPageServerProfile(this) };
+    const QString captions[PageCount]
+        = { u"Start-Einstellung"_s, u"Start-Programm"_s, u"DFÜ-Verbindung"_s, u"Favoriten"_s, u"Server-Profil"_s };
     for (int i = 0; i < PageCount; ++i)
         PageControl->addTab(FPages.at(size_t(i)), captions[i]);
     connect(PageControl, &QTabWidget::currentChanged, this, &TFormProgStart::PageChanged);
@@ -288,8 +286,8 @@ bool TFormProgStart::TakeOver()
 
 void TFormProgStart::UpdateAutostartEntry(bool on)
 {
-    if (!MessageDialog::Question(on ? u"Autostart von Rufwerk einrichten?"_s : u"Autostart von Rufwerk entfernen?"_s,
-                                 this))
+    if (!MessageDialog::Question(
+            on ? u"Autostart von Rufwerk einrichten?"_s : u"Autostart von Rufwerk entfernen?"_s, this))
         return;
     QString error;
     if (!Autostart::instance().update(on, &error))

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <array>
 #include <functional>
 
@@ -16,8 +15,7 @@ class TPageStartSettings;
 class TRASWorkUnit;
 
 /// What the settings dialog needs of the main window.
-struct TProgStartHost
-{
+struct TProgStartHost {
     /// Runs a command of the main window's command table ("NewAdvanced", ...).
     std::function<void(const QString &command)> RunCommand;
     /// Makes name the main window's current connection; false when its list does not hold it.
@@ -34,8 +32,7 @@ struct TProgStartHost
  * controls are filled once, when the dialog opens; pending changes stay until
  * they are taken over or the user cancels.
  */
-class TFormProgStart : public QDialog
-{
+class TFormProgStart : public QDialog {
     Q_OBJECT
 
 public:
@@ -101,7 +98,7 @@ private:
     TProgStartHost FHost;
     QTabWidget *PageControl = nullptr;
     QPushButton *BtnSaveTake = nullptr;
-    std::array<TProgStartPage *, PageCount> FPages{};
+    std::array<TProgStartPage *, PageCount> FPages {};
     TPageStartSettings *FStartSettings = nullptr;
     TPageStartPrograms *FStartPrograms = nullptr;
     TPageConnections *FConnections = nullptr;

@@ -44,8 +44,8 @@ QString CheckedFeeText(const QString &text, QString *error)
     if (number.match(fee).hasMatch())
         return QString(fee).replace(u'.', u',');
     if (error)
-        *error = (fee.isEmpty() ? u"Bitte geben Sie eine Gebühr ein."_s
-                                : u"\"%1\" ist keine gültige Gebühr."_s.arg(fee))
+        *error
+            = (fee.isEmpty() ? u"Bitte geben Sie eine Gebühr ein."_s : u"\"%1\" ist keine gültige Gebühr."_s.arg(fee))
             + u"\r\nDie Gebühr wird in €-Cent pro Minute als Zahl ab 0 eingegeben, zum Beispiel 1,860."_s;
     return QString();
 }
@@ -57,7 +57,7 @@ constexpr int ClassCount = 4;
 // The class symbols share the colours of the main window's phone number.
 QIcon classIcon(int premiumClass)
 {
-    static const QColor colours[ClassCount] = {QColor(0, 0, 128), QColor(0, 255, 0), Qt::blue, Qt::red};
+    static const QColor colours[ClassCount] = { QColor(0, 0, 128), QColor(0, 255, 0), Qt::blue, Qt::red };
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -127,7 +127,7 @@ TPageConnections::TPageConnections(TFormProgStart *dialog)
     BtnChangeAcc = CreateHintButton(feeBox, u"BtnChangeAcc"_s, u"Ü&bernehmen"_s, QString());
     SetHint(BtnChangeAcc, u"Änderung übernehmen"_s);
     BtnChangeAcc->setEnabled(false);
-    RGTact = new TRadioGroup(u"RGTact"_s, u"Takt"_s, {u"Min"_s, u"Sec"_s}, feeBox);
+    RGTact = new TRadioGroup(u"RGTact"_s, u"Takt"_s, { u"Min"_s, u"Sec"_s }, feeBox);
     SetHint(RGTact, u"Takt, in dem der Provider abrechnet;\r\nMinuten oder Sekunden"_s);
     feeGrid->addWidget(new QLabel(u"€ - Cent pro Minute:"_s, feeBox), 0, 0, 1, 2);
     feeGrid->addWidget(EditCent, 1, 0);
@@ -138,7 +138,8 @@ TPageConnections::TPageConnections(TFormProgStart *dialog)
 
     LVAccounts = new QTableWidget(0, 4, this);
     LVAccounts->setObjectName(u"LVAccounts"_s);
-    LVAccounts->setHorizontalHeaderLabels({u"DFÜ-Verbindung"_s, u"Rufnummer"_s, u"Benutzerkonto"_s, u"Gebühr €-Ct"_s});
+    LVAccounts->setHorizontalHeaderLabels(
+        { u"DFÜ-Verbindung"_s, u"Rufnummer"_s, u"Benutzerkonto"_s, u"Gebühr €-Ct"_s });
     LVAccounts->horizontalHeaderItem(3)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LVAccounts->setSelectionBehavior(QAbstractItemView::SelectRows);
     LVAccounts->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -150,7 +151,7 @@ TPageConnections::TPageConnections(TFormProgStart *dialog)
     LVAccounts->horizontalHeader()->setSectionsClickable(false);
     LVAccounts->horizontalHeader()->setHighlightSections(false);
     LVAccounts->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const int widths[4] = {145, 125, 135, 85};
+    const int widths[4] = { 145, 125, 135, 85 };
     for (int i = 0; i < 4; ++i)
         LVAccounts->setColumnWidth(i, widths[i]);
     QPalette info = LVAccounts->palette();
@@ -163,8 +164,8 @@ TPageConnections::TPageConnections(TFormProgStart *dialog)
     legend->setObjectName(u"GBLegend"_s);
     auto *legendRow = new QHBoxLayout(legend);
     legendRow->setSpacing(4);
-    const QString meanings[ClassCount] = {u": keine 0190 Nr."_s, u": 0190-1 bis 6"_s, u": 0190-7 bis 9"_s,
-                                          u": 0190-0"_s};
+    const QString meanings[ClassCount]
+        = { u": keine 0190 Nr."_s, u": 0190-1 bis 6"_s, u": 0190-7 bis 9"_s, u": 0190-0"_s };
     for (int i = 0; i < ClassCount; ++i) {
         auto *symbol = new QLabel(legend);
         symbol->setPixmap(classIcon(i).pixmap(16, 16));
@@ -212,7 +213,7 @@ void TPageConnections::fillList()
     LVAccounts->setRowCount(int(lines.size()));
     for (int row = 0; row < lines.size(); ++row) {
         const TEntryRec entry = Dialog->Engine()->ReadEntry(row);
-        const QString cells[4] = {entry.Name, entry.Phone, entry.User, entry.Fee};
+        const QString cells[4] = { entry.Name, entry.Phone, entry.User, entry.Fee };
         for (int column = 0; column < 4; ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             if (column == 3)
@@ -262,7 +263,7 @@ bool TPageConnections::FeeChanged() const
 QString TPageConnections::AccountFee() const
 {
     return FAccountRow >= 0 && FAccountRow < LVAccounts->rowCount() ? LVAccounts->item(FAccountRow, 3)->text()
-                                                                      : QString();
+                                                                    : QString();
 }
 
 int TPageConnections::TactIndex() const

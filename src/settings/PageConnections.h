@@ -21,8 +21,7 @@ QString CheckedFeeText(const QString &text, QString *error);
 
 /// Page 2 "DFÜ-Verbindung": the connections with number, account and fee, the
 /// fee and billing interval, and the hand-over to the connection commands.
-class TPageConnections : public TProgStartPage
-{
+class TPageConnections : public TProgStartPage {
     Q_OBJECT
 
 public:

@@ -5,8 +5,7 @@
 #include "ProgStartPage.h"
 
 /// Page 3 "Favoriten": the locally stored web sites.
-class TPageFavorites : public TProgStartPage
-{
+class TPageFavorites : public TProgStartPage {
     Q_OBJECT
 
 public:

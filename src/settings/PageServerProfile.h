@@ -5,8 +5,7 @@
 #include "ProgStartPage.h"
 
 /// Page 4 "Server-Profil": a connection's server profile and transfer test.
-class TPageServerProfile : public TProgStartPage
-{
+class TPageServerProfile : public TProgStartPage {
     Q_OBJECT
 
 public:

@@ -40,8 +40,7 @@ QString chooseProgramFile(QWidget *parent, const QString &current)
     QString selected = all; // programs here have no extension
 #endif
     const QString folder = current.isEmpty() ? QString() : QFileInfo(QString(current).remove(u'"')).absolutePath();
-    return QFileDialog::getOpenFileName(parent, u"Startprogramm wählen"_s, folder, programs + u";;"_s + all,
-                                        &selected);
+    return QFileDialog::getOpenFileName(parent, u"Startprogramm wählen"_s, folder, programs + u";;"_s + all, &selected);
 }
 
 } // namespace
@@ -105,7 +104,8 @@ TPageStartPrograms::TPageStartPrograms(TFormProgStart *dialog)
     auto *btnDelete = button("BtnDelete", u"&Löschen"_s, u"Programm-Eintrag löschen"_s);
     auto *btnTest = button("BtnTest", u"&Testen"_s, u"Selektiertes Programm aufrufen"_s);
     auto *btnHelp = button("BtnStartHelp", u"&Hilfe"_s, u"Hilfe aufrufen"_s);
-    BtnRemove = button("BtnRemove", u"Version 5.x\r\nEnt&fernen"_s, u"Einträge aus Rufwerk,\r\nVersion 5.x entfernen"_s);
+    BtnRemove
+        = button("BtnRemove", u"Version 5.x\r\nEnt&fernen"_s, u"Einträge aus Rufwerk,\r\nVersion 5.x entfernen"_s);
     auto *buttons = new QGridLayout;
     buttons->setSpacing(4);
     buttons->addWidget(btnNew, 0, 0);
@@ -120,7 +120,7 @@ TPageStartPrograms::TPageStartPrograms(TFormProgStart *dialog)
 
     ListBoxStarts = new QTableWidget(0, 3, this);
     ListBoxStarts->setObjectName(u"ListBoxStarts"_s);
-    ListBoxStarts->setHorizontalHeaderLabels({u"Programmbezeichnung"_s, u"Programmverzeichnis"_s, u"Parameter"_s});
+    ListBoxStarts->setHorizontalHeaderLabels({ u"Programmbezeichnung"_s, u"Programmverzeichnis"_s, u"Parameter"_s });
     ListBoxStarts->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListBoxStarts->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBoxStarts->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -132,7 +132,8 @@ TPageStartPrograms::TPageStartPrograms(TFormProgStart *dialog)
     ListBoxStarts->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ListBoxStarts->horizontalHeader()->setStretchLastSection(true);
     // At least as wide as the caption, which is longer than the old width in today's fonts.
-    ListBoxStarts->setColumnWidth(0, qMax(125, ListBoxStarts->fontMetrics().horizontalAdvance(u"Programmbezeichnung"_s) + 12));
+    ListBoxStarts->setColumnWidth(
+        0, qMax(125, ListBoxStarts->fontMetrics().horizontalAdvance(u"Programmbezeichnung"_s) + 12));
     ListBoxStarts->setColumnWidth(1, 300);
     ListBoxStarts->setColumnWidth(2, 66);
     QPalette info = ListBoxStarts->palette();
@@ -180,7 +181,7 @@ void TPageStartPrograms::addRow(int row, const QString &line)
 {
     ListBoxStarts->insertRow(row);
     const TStartProgram program = TStartProgram::EditorFields(line);
-    const QString cells[3] = {program.Name, program.Path, program.Parameters};
+    const QString cells[3] = { program.Name, program.Path, program.Parameters };
     for (int column = 0; column < 3; ++column) {
         auto *item = new QTableWidgetItem(cells[column]);
         item->setData(LineRole, line);
@@ -240,8 +241,8 @@ void TPageStartPrograms::FilenameEditChange()
 
 void TPageStartPrograms::BtnBrowseClick()
 {
-    const QString file = ChooseFile ? ChooseFile(this, FilenameEdit->text())
-                                    : chooseProgramFile(this, FilenameEdit->text());
+    const QString file
+        = ChooseFile ? ChooseFile(this, FilenameEdit->text()) : chooseProgramFile(this, FilenameEdit->text());
     if (file.isEmpty())
         return;
     FilenameEdit->setText(QDir::toNativeSeparators(file));
@@ -257,7 +258,7 @@ void TPageStartPrograms::BtnNewProgClick()
 
 void TPageStartPrograms::BtnInsertClick()
 {
-    const TStartProgram program{EditProgName->text(), FilenameEdit->text(), EditParams->text()};
+    const TStartProgram program { EditProgName->text(), FilenameEdit->text(), EditParams->text() };
     const QString refused = program.FieldError();
     if (!refused.isEmpty()) {
         MessageDialog::Information(refused, this);

@@ -5,7 +5,6 @@
 #include "ProgStartPage.h"
 
 #include <QStringList>
-
 #include <functional>
 
 class QLineEdit;
@@ -14,8 +13,7 @@ class QTableWidget;
 struct TStartProgram;
 
 /// Page 1 "Start-Programm": the editor of the start program list.
-class TPageStartPrograms : public TProgStartPage
-{
+class TPageStartPrograms : public TProgStartPage {
     Q_OBJECT
 
 public:

@@ -45,8 +45,7 @@ TPageStartSettings::TPageStartSettings(TFormProgStart *dialog)
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
     grid->setColumnStretch(2, 1);
-    struct TimeRow
-    {
+    struct TimeRow {
         QSpinBox **spin;
         const char *name;
         QString label;
@@ -57,12 +56,12 @@ TPageStartSettings::TPageStartSettings(TFormProgStart *dialog)
         int helpContext;
     };
     const TimeRow rows[] = {
-        {&SpinEditTimeOut, "SpinEditTimeOut", u"Timeout: "_s, SettingRange::TimeoutMin, SettingRange::TimeoutMax,
-         u" Sekunden"_s, u"Zeit, nach der ein \"hängender\" Vorgang abgebrochen werden soll"_s, 154},
-        {&SpinEditRemainder, "SpinEditRemainder", u"An Online &erinnern alle:"_s, 0, SettingRange::MinutesMax,
-         u" Minuten"_s, u"Zeitintervall, nach dem an Online-Zustand akustisch erinnert werden soll"_s, 155},
-        {&SpEdDisConTime, "SpEdDisConTime", u"Leerlauf-\r\nabbruch:"_s, 0, SettingRange::MinutesMax, u" Minuten"_s,
-         u"Zeitintervall, nach dem eine Verbindung\r\nohne Aktivität getrennt werden soll."_s, 156},
+        { &SpinEditTimeOut, "SpinEditTimeOut", u"Timeout: "_s, SettingRange::TimeoutMin, SettingRange::TimeoutMax,
+            u" Sekunden"_s, u"Zeit, nach der ein \"hängender\" Vorgang abgebrochen werden soll"_s, 154 },
+        { &SpinEditRemainder, "SpinEditRemainder", u"An Online &erinnern alle:"_s, 0, SettingRange::MinutesMax,
+            u" Minuten"_s, u"Zeitintervall, nach dem an Online-Zustand akustisch erinnert werden soll"_s, 155 },
+        { &SpEdDisConTime, "SpEdDisConTime", u"Leerlauf-\r\nabbruch:"_s, 0, SettingRange::MinutesMax, u" Minuten"_s,
+            u"Zeitintervall, nach dem eine Verbindung\r\nohne Aktivität getrennt werden soll."_s, 156 },
     };
     int row = 0;
     for (const TimeRow &r : rows) {
@@ -86,9 +85,8 @@ TPageStartSettings::TPageStartSettings(TFormProgStart *dialog)
     }
     column->addWidget(GBRASValues);
 
-    auto *link = new QLabel(u"<a href=\"%1\">Weiterführende Onlinehilfe für DFÜ-Installation</a>"_s.arg(
-                                OnlineHelpAddress()),
-                            this);
+    auto *link = new QLabel(
+        u"<a href=\"%1\">Weiterführende Onlinehilfe für DFÜ-Installation</a>"_s.arg(OnlineHelpAddress()), this);
     link->setObjectName(u"LabelOnlineHelp"_s);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(link, &QLabel::linkActivated, this, [this](const QString &address) {
@@ -115,15 +113,15 @@ TPageStartSettings::TPageStartSettings(TFormProgStart *dialog)
     CBChkExt = checkBox(start, "CBChkExt", u"&Gebühren für fremde DFÜ"_s, 166);
     CBPostIt = checkBox(start, "CBPostIt", u"&Objekthilfe anzeigen"_s, 163);
     CBRemainder = checkBox(start, "CBRemainder", u"Akustische &Meldungen"_s, 164);
-    RGHintWin = new TRadioGroup(u"RGHintWin"_s, u" Fensterart "_s,
-                                {u"Einfach, rechteckig"_s, u"Abgerundet mit Zeiger"_s}, start);
+    RGHintWin = new TRadioGroup(
+        u"RGHintWin"_s, u" Fensterart "_s, { u"Einfach, rechteckig"_s, u"Abgerundet mit Zeiger"_s }, start);
     RGHintWin->setProperty("HelpContext", 163);
-    RGSound = new TRadioGroup(u"RGSound"_s, u" Tonwidergabe "_s,
-                              {u"Computer Lautsprecher"_s, u"Computer Soundsystem"_s}, start);
+    RGSound = new TRadioGroup(
+        u"RGSound"_s, u" Tonwidergabe "_s, { u"Computer Lautsprecher"_s, u"Computer Soundsystem"_s }, start);
     RGSound->setProperty("HelpContext", 164);
-    for (QCheckBox *box : {CBChkPassword, CBKeepAlive, CBAutoStart, CBMiniStart, CBFeeReport, CBChkExt})
+    for (QCheckBox *box : { CBChkPassword, CBKeepAlive, CBAutoStart, CBMiniStart, CBFeeReport, CBChkExt })
         left->addWidget(box);
-    for (QWidget *widget : std::initializer_list<QWidget *>{CBPostIt, RGHintWin, CBRemainder, RGSound})
+    for (QWidget *widget : std::initializer_list<QWidget *> { CBPostIt, RGHintWin, CBRemainder, RGSound })
         right->addWidget(widget);
     left->addStretch();
     right->addStretch();
@@ -132,7 +130,7 @@ TPageStartSettings::TPageStartSettings(TFormProgStart *dialog)
     column->addWidget(start);
     column->addStretch();
 
-    for (QCheckBox *box : {CBChkPassword, CBKeepAlive, CBAutoStart, CBMiniStart, CBFeeReport, CBChkExt})
+    for (QCheckBox *box : { CBChkPassword, CBKeepAlive, CBAutoStart, CBMiniStart, CBFeeReport, CBChkExt })
         connect(box, &QCheckBox::clicked, Dialog, &TFormProgStart::MarkChanged);
     connect(CBPostIt, &QCheckBox::clicked, this, [this](bool on) {
         RGHintWin->setEnabled(on);
@@ -142,7 +140,7 @@ TPageStartSettings::TPageStartSettings(TFormProgStart *dialog)
         RGSound->setEnabled(on);
         Dialog->MarkChanged();
     });
-    for (TRadioGroup *group : {RGHintWin, RGSound})
+    for (TRadioGroup *group : { RGHintWin, RGSound })
         connect(group, &TRadioGroup::itemClicked, Dialog, &TFormProgStart::MarkChanged);
     connect(SpinEditTimeOut, &QSpinBox::valueChanged, Dialog, &TFormProgStart::MarkChanged);
     connect(SpinEditRemainder, &QSpinBox::valueChanged, this, &TPageStartSettings::SpinEditMinutesChange);

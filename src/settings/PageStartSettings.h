@@ -13,8 +13,7 @@ struct TStartSettings;
 
 /// Page 0 "Start-Einstellung": the start settings, five engine settings and
 /// the current connection's dial time-out.
-class TPageStartSettings : public TProgStartPage
-{
+class TPageStartSettings : public TProgStartPage {
     Q_OBJECT
 
 public:

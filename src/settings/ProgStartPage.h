@@ -11,8 +11,7 @@ class TFormProgStart;
  * and help contexts and calls these hooks; a page builds its own controls,
  * which share the dialog's change tracking ("Übernehmen").
  */
-class TProgStartPage : public QWidget
-{
+class TProgStartPage : public QWidget {
     Q_OBJECT
 
 public:
@@ -20,9 +19,9 @@ public:
 
     /// Fills the controls from the stored values; runs once, when the dialog
     /// opens, with the dialog's loading flag set.
-    virtual void FillControls() {}
+    virtual void FillControls() { }
     /// The page has become the visible one.
-    virtual void PageShown() {}
+    virtual void PageShown() { }
     /// The user leaves the page; false brings it back.
     virtual bool PageLeaving() { return true; }
 

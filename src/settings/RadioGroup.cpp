@@ -6,14 +6,14 @@
 #include <QButtonGroup>
 #include <QRadioButton>
 
-TRadioGroup::TRadioGroup(const QString &name, const QString &title, const QStringList &items, QWidget *parent,
-                         Qt::Orientation orientation)
+TRadioGroup::TRadioGroup(
+    const QString &name, const QString &title, const QStringList &items, QWidget *parent, Qt::Orientation orientation)
     : QGroupBox(title, parent)
     , FGroup(new QButtonGroup(this))
 {
     setObjectName(name);
-    auto *layout = new QBoxLayout(orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight,
-                                  this);
+    auto *layout
+        = new QBoxLayout(orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, this);
     layout->setContentsMargins(8, 2, 8, 4);
     layout->setSpacing(orientation == Qt::Vertical ? 2 : 12);
     for (int i = 0; i < items.size(); ++i) {

@@ -10,13 +10,12 @@ class QRadioButton;
 
 /// A titled group of radio buttons with one chosen item, numbered from 0.
 /// The buttons are named after the group with their number ("RGTact1").
-class TRadioGroup : public QGroupBox
-{
+class TRadioGroup : public QGroupBox {
     Q_OBJECT
 
 public:
     TRadioGroup(const QString &name, const QString &title, const QStringList &items, QWidget *parent,
-                Qt::Orientation orientation = Qt::Vertical);
+        Qt::Orientation orientation = Qt::Vertical);
 
     /// The chosen item, -1 when none.
     int ItemIndex() const;

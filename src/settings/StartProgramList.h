@@ -8,8 +8,7 @@
 class SettingsStore;
 
 /// One start program: a line "name;path;parameters" of "StartProgs.Lst".
-struct TStartProgram
-{
+struct TStartProgram {
     QString Name;
     QString Path;
     QString Parameters;

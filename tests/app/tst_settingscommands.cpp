@@ -23,7 +23,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -34,8 +33,7 @@ const QString Record = u"09.12.2026;10:00:00;Netzwerk Nord;0301234;2 Ct/min;00:0
 
 // The main window's commands that open the settings dialog, and what the
 // window sees of the dialog's work.
-class TestSettingsCommands : public QObject
-{
+class TestSettingsCommands : public QObject {
     Q_OBJECT
 
 private slots:
@@ -68,10 +66,7 @@ private slots:
         m_answer = false;
     }
 
-    void cleanup()
-    {
-        m_form.reset();
-    }
+    void cleanup() { m_form.reset(); }
 
     void cleanupTestCase() { MessageDialog::SetHook(nullptr); }
 
@@ -113,7 +108,7 @@ private slots:
         auto *combo = m_form->findChild<QComboBox *>(u"ComboBoxStartProg"_s);
         QCOMPARE(combo->count(), 1);
         QCOMPARE(combo->itemText(0), u"Web"_s);
-        QCOMPARE(m_form->RASStrList->Lines(u"StartProgs"_s), QStringList{u"Web;/usr/bin/web;"_s});
+        QCOMPARE(m_form->RASStrList->Lines(u"StartProgs"_s), QStringList { u"Web;/usr/bin/web;"_s });
     }
 
     void windowFollowsTheTakeOver()
@@ -125,7 +120,7 @@ private slots:
         });
         m_answer = true;
         m_form->RunCommand(u"Settings"_s);
-        QCOMPARE(m_messages, QStringList{u"Änderungen übernehmen und sichern?"_s});
+        QCOMPARE(m_messages, QStringList { u"Änderungen übernehmen und sichern?"_s });
         QVERIFY(m_form->StartSettings.MiniStart);
         QVERIFY(m_form->engine->StartSettings.MiniStart);
         QVERIFY(!m_form->ShowPostIt());
@@ -138,7 +133,7 @@ private slots:
         TStartSettings off;
         off.FeeRecord = false;
         off.Write(SettingsStore::instance());
-        QVERIFY(TextFile::writeLines(m_home->filePath(u"FeeReport.Lst"_s), {Record}));
+        QVERIFY(TextFile::writeLines(m_home->filePath(u"FeeReport.Lst"_s), { Record }));
         m_form = std::make_unique<TFormMain>();
         m_form->CreateEngine(m_fake.get());
         QVERIFY(m_form->RASStrList->Lines(u"FeeReport"_s).isEmpty());
@@ -149,11 +144,11 @@ private slots:
         });
         m_answer = true;
         m_form->RunCommand(u"Settings"_s);
-        QCOMPARE(m_form->RASStrList->Lines(u"FeeReport"_s), QStringList{Record});
+        QCOMPARE(m_form->RASStrList->Lines(u"FeeReport"_s), QStringList { Record });
         m_form->SaveFeeList();
         QStringList stored;
         QVERIFY(TextFile::readLines(m_home->filePath(u"FeeReport.Lst"_s), &stored));
-        QCOMPARE(stored, QStringList{Record});
+        QCOMPARE(stored, QStringList { Record });
     }
 
     void connectionCommandsRunAfterTheDialog()
@@ -169,7 +164,7 @@ private slots:
         });
         m_form->RunCommand(u"ConnectionList"_s);
         // The chosen connection became the current one, and the dialog was gone, before the command ran.
-        QCOMPARE(ran, (QStringList{u"Callnet Flat"_s, u"0"_s}));
+        QCOMPARE(ran, (QStringList { u"Callnet Flat"_s, u"0"_s }));
         QCOMPARE(m_form->engine->DFURec.ServiceStr, u"Callnet Flat"_s);
         QVERIFY(m_messages.isEmpty());
     }

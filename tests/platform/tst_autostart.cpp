@@ -14,8 +14,7 @@ namespace {
 const QString Program = u"/opt/rufwerk/bin/rufwerk"_s;
 } // namespace
 
-class TestAutostart : public QObject
-{
+class TestAutostart : public QObject {
     Q_OBJECT
 
 private slots:
@@ -50,8 +49,8 @@ private slots:
         QFETCH(QString, line);
         QFETCH(bool, on);
         QFETCH(QString, expected);
-        QCOMPARE(on ? Autostart::lineWithProgram(line, Program) : Autostart::lineWithoutProgram(line, Program),
-                 expected);
+        QCOMPARE(
+            on ? Autostart::lineWithProgram(line, Program) : Autostart::lineWithoutProgram(line, Program), expected);
 
         // The same through the profile file, which is written only when the line changes.
         if (!line.isNull())
@@ -65,19 +64,22 @@ private slots:
 
     void profileFileKeepsTheRest()
     {
-        QVERIFY(writeAll(m_profile, "; Kommentar\r\n[windows]\r\nRun=x.exe\r\nLOAD = a.exe \r\n\r\n[Desktop]\r\n"
-                                    "Load=bleibt\r\n"));
+        QVERIFY(writeAll(m_profile,
+            "; Kommentar\r\n[windows]\r\nRun=x.exe\r\nLOAD = a.exe \r\n\r\n[Desktop]\r\n"
+            "Load=bleibt\r\n"));
         QCOMPARE(ProfileFile::readString(m_profile, u"Windows"_s, u"Load"_s), u"a.exe"_s);
         QVERIFY(ProfileFile::writeString(m_profile, u"Windows"_s, u"Load"_s, u"a.exe,b.exe"_s));
-        QCOMPARE(readAll(m_profile), QByteArray("; Kommentar\r\n[windows]\r\nRun=x.exe\r\nLOAD =a.exe,b.exe\r\n\r\n"
-                                                "[Desktop]\r\nLoad=bleibt\r\n"));
+        QCOMPARE(readAll(m_profile),
+            QByteArray("; Kommentar\r\n[windows]\r\nRun=x.exe\r\nLOAD =a.exe,b.exe\r\n\r\n"
+                       "[Desktop]\r\nLoad=bleibt\r\n"));
 
         // A new key goes to the end of its section, a new section to the end of the file.
         QVERIFY(ProfileFile::writeString(m_profile, u"Windows"_s, u"Device"_s, u"Modem"_s));
         QVERIFY(ProfileFile::writeString(m_profile, u"Ports"_s, u"COM1"_s, u"9600"_s));
-        QCOMPARE(readAll(m_profile), QByteArray("; Kommentar\r\n[windows]\r\nRun=x.exe\r\nLOAD =a.exe,b.exe\r\n"
-                                                "Device=Modem\r\n\r\n[Desktop]\r\nLoad=bleibt\r\n\r\n[Ports]\r\n"
-                                                "COM1=9600\r\n"));
+        QCOMPARE(readAll(m_profile),
+            QByteArray("; Kommentar\r\n[windows]\r\nRun=x.exe\r\nLOAD =a.exe,b.exe\r\n"
+                       "Device=Modem\r\n\r\n[Desktop]\r\nLoad=bleibt\r\n\r\n[Ports]\r\n"
+                       "COM1=9600\r\n"));
         QCOMPARE(ProfileFile::readString(m_profile, u"Ports"_s, u"Missing"_s, u"-"_s), u"-"_s);
     }
 
@@ -104,7 +106,8 @@ private slots:
         QTest::addColumn<QByteArray>("exec");
         QTest::newRow("blank") << u"/home/anna/Meine Programme/rufwerk"_s
                                << QByteArray("Exec=\"/home/anna/Meine Programme/rufwerk\"");
-        QTest::newRow("dollar and quote") << u"/tmp/a$b\"c/rufwerk"_s << QByteArray("Exec=\"/tmp/a\\\\$b\\\\\"c/rufwerk\"");
+        QTest::newRow("dollar and quote")
+            << u"/tmp/a$b\"c/rufwerk"_s << QByteArray("Exec=\"/tmp/a\\\\$b\\\\\"c/rufwerk\"");
         QTest::newRow("backslash") << u"/tmp/a\\b/rufwerk"_s << QByteArray("Exec=\"/tmp/a\\\\\\\\b/rufwerk\"");
         QTest::newRow("percent") << u"/tmp/100%/rufwerk"_s << QByteArray("Exec=\"/tmp/100%%/rufwerk\"");
         QTest::newRow("umlaut") << u"/home/jürgen/rufwerk"_s << u"Exec=\"/home/jürgen/rufwerk\""_s.toUtf8();

@@ -35,8 +35,7 @@ const QString Saved = u"Änderungen übernehmen und sichern?"_s;
 
 // The dialog over an engine on a fake phone book, with the main window's
 // callbacks recorded in the same log as the messages.
-class TestFormProgStart : public QObject
-{
+class TestFormProgStart : public QObject {
     Q_OBJECT
 
 private slots:
@@ -45,7 +44,9 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         qputenv("RUFWERK_MODULE_DIR", m_noModule.path().toLocal8Bit());
         MessageDialog::SetHook([this](MessageDialog::Kind kind, const QString &text) {
-            const char *prefix = kind == MessageDialog::Kind::Question ? "Q:" : kind == MessageDialog::Kind::Error ? "E:" : "I:";
+            const char *prefix = kind == MessageDialog::Kind::Question ? "Q:"
+                : kind == MessageDialog::Kind::Error                   ? "E:"
+                                                                       : "I:";
             m_log << QLatin1String(prefix) + text;
             return m_answers.isEmpty() ? false : m_answers.takeFirst();
         });
@@ -57,8 +58,8 @@ private slots:
         qputenv("RUFWERK_HOME", m_home->path().toLocal8Bit());
         Folders::reset();
         SettingsStore::setInstance(std::make_unique<FileSettingsStore>(m_home->filePath(u"registry.reg"_s)));
-        Autostart::setInstance(std::make_unique<DesktopAutostart>(m_home->filePath(u"Win.Ini"_s), autostartFolder(),
-                                                                  Program));
+        Autostart::setInstance(
+            std::make_unique<DesktopAutostart>(m_home->filePath(u"Win.Ini"_s), autostartFolder(), Program));
         m_fake = std::make_unique<FakeDialUpService>();
         addConnection(u"Netzwerk Nord"_s, u"0301234"_s, u"1,5"_s);
         addConnection(u"Callnet Flat"_s, u"0800111"_s, u"0"_s);
@@ -105,16 +106,16 @@ private slots:
     void changesMarkTheDialog_data()
     {
         QTest::addColumn<QStringList>("clicks");
-        for (const char *box : {"CBChkPassword", "CBChkExt", "CBAutoStart", "CBMiniStart", "CBFeeReport",
-                                "CBKeepAlive", "CBPostIt", "CBRemainder"}) {
-            QTest::newRow(box) << QStringList{QLatin1String(box)};
-            QTest::addRow("%s checked and unchecked", box) << QStringList{QLatin1String(box), QLatin1String(box)};
+        for (const char *box : { "CBChkPassword", "CBChkExt", "CBAutoStart", "CBMiniStart", "CBFeeReport",
+                 "CBKeepAlive", "CBPostIt", "CBRemainder" }) {
+            QTest::newRow(box) << QStringList { QLatin1String(box) };
+            QTest::addRow("%s checked and unchecked", box) << QStringList { QLatin1String(box), QLatin1String(box) };
         }
-        QTest::newRow("RGHintWin") << QStringList{u"RGHintWin0"_s};
-        QTest::newRow("RGSound") << QStringList{u"RGSound0"_s};
-        QTest::newRow("SpinEditTimeOut") << QStringList{u"SpinEditTimeOut"_s};
-        QTest::newRow("SpinEditRemainder") << QStringList{u"SpinEditRemainder"_s};
-        QTest::newRow("SpEdDisConTime") << QStringList{u"SpEdDisConTime"_s};
+        QTest::newRow("RGHintWin") << QStringList { u"RGHintWin0"_s };
+        QTest::newRow("RGSound") << QStringList { u"RGSound0"_s };
+        QTest::newRow("SpinEditTimeOut") << QStringList { u"SpinEditTimeOut"_s };
+        QTest::newRow("SpinEditRemainder") << QStringList { u"SpinEditRemainder"_s };
+        QTest::newRow("SpEdDisConTime") << QStringList { u"SpEdDisConTime"_s };
     }
 
     void changesMarkTheDialog()
@@ -126,7 +127,7 @@ private slots:
         QVERIFY(button("BtnSaveTake")->isEnabled());
         // "&OK" asks; No closes without storing.
         button("BtnOK")->click();
-        QCOMPARE(m_log, QStringList{u"Q:"_s + Saved});
+        QCOMPARE(m_log, QStringList { u"Q:"_s + Saved });
         QVERIFY(!m_dialog->isVisible());
         QVERIFY(!store().keyExists(RegKey::Bas()));
     }
@@ -158,7 +159,7 @@ private slots:
         touch(u"CBMiniStart"_s);
         m_answers << true;
         m_dialog->close();
-        QCOMPARE(m_log, (QStringList{u"Q:"_s + Saved, u"LoadStartPrograms"_s}));
+        QCOMPARE(m_log, (QStringList { u"Q:"_s + Saved, u"LoadStartPrograms"_s }));
         QCOMPARE(store().readString(RegKey::Bas(), u"MiniStart"_s), u"1"_s);
         QVERIFY(!m_dialog->isVisible());
     }
@@ -186,7 +187,7 @@ private slots:
         open(0);
         TRASWorkUnit *engine = m_host->engine;
         QVERIFY(engine->TimerDisCon->interval() == 5 * 60000);
-        touch(u"CBPostIt"_s);   // off
+        touch(u"CBPostIt"_s); // off
         touch(u"CBFeeReport"_s); // off
         touch(u"CBKeepAlive"_s); // off: the connection stays up
         touch(u"RGSound0"_s);
@@ -217,7 +218,7 @@ private slots:
         QCOMPARE(m_host->property("ShowPostIt").toBool(), false);
         QCOMPARE(engine->DFURec.RemaindTime, 7);
         QVERIFY(engine->ModuleSettingsText().contains(u"\t7\t1\t0\t0\t"_s));
-        QCOMPARE(m_log, QStringList{u"LoadStartPrograms"_s});
+        QCOMPARE(m_log, QStringList { u"LoadStartPrograms"_s });
     }
 
     void reminderIntervalGoesBackWhenNotTakenOver()
@@ -231,25 +232,25 @@ private slots:
 
     void perConnectionValues_data()
     {
-        QTest::addColumn<int>("row");        // row chosen on page 2, -1: page never shown
-        QTest::addColumn<int>("timeout");    // 0: unchanged
-        QTest::addColumn<int>("tact");       // -1: unchanged
-        QTest::addColumn<QString>("fee");    // empty: unchanged
+        QTest::addColumn<int>("row"); // row chosen on page 2, -1: page never shown
+        QTest::addColumn<int>("timeout"); // 0: unchanged
+        QTest::addColumn<int>("tact"); // -1: unchanged
+        QTest::addColumn<QString>("fee"); // empty: unchanged
         QTest::addColumn<QStringList>("written");
 
         QTest::newRow("time-out, page 2 never shown")
-            << -1 << 90 << -1 << QString() << QStringList{u"TIMEOUT\\Netzwerk Nord=90"_s};
+            << -1 << 90 << -1 << QString() << QStringList { u"TIMEOUT\\Netzwerk Nord=90"_s };
         QTest::newRow("time-out with another connection chosen")
-            << 1 << 90 << -1 << QString() << QStringList{u"TIMEOUT\\Netzwerk Nord=90"_s};
+            << 1 << 90 << -1 << QString() << QStringList { u"TIMEOUT\\Netzwerk Nord=90"_s };
         QTest::newRow("another connection chosen, nothing changed") << 2 << 0 << -1 << QString() << QStringList();
         QTest::newRow("billing of the chosen connection")
-            << 1 << 0 << 1 << QString() << QStringList{u"CNTTACT\\Callnet Flat=1"_s};
+            << 1 << 0 << 1 << QString() << QStringList { u"CNTTACT\\Callnet Flat=1"_s };
         QTest::newRow("fee of the current connection")
-            << 0 << 0 << -1 << u"2,25"_s << QStringList{u"CURMIN\\Netzwerk Nord=2,25"_s};
+            << 0 << 0 << -1 << u"2,25"_s << QStringList { u"CURMIN\\Netzwerk Nord=2,25"_s };
         QTest::newRow("fee with a point, all three")
             << 1 << 45 << 1 << u"0.9"_s
-            << QStringList{u"CNTTACT\\Callnet Flat=1"_s, u"CURMIN\\Callnet Flat=0,9"_s,
-                           u"TIMEOUT\\Netzwerk Nord=45"_s};
+            << QStringList { u"CNTTACT\\Callnet Flat=1"_s, u"CURMIN\\Callnet Flat=0,9"_s,
+                   u"TIMEOUT\\Netzwerk Nord=45"_s };
     }
 
     void perConnectionValues()
@@ -322,7 +323,7 @@ private slots:
         m_log.clear();
         touch(u"CBMiniStart"_s);
         button("BtnSaveTake")->click();
-        QCOMPARE(m_log, QStringList{u"LoadStartPrograms"_s});
+        QCOMPARE(m_log, QStringList { u"LoadStartPrograms"_s });
 
         // Switched off again and confirmed: both entries go.
         touch(u"CBAutoStart"_s);
@@ -383,7 +384,7 @@ private slots:
         QCOMPARE(list->rowCount(), 3);
         QCOMPARE(list->columnCount(), 4);
         QCOMPARE(list->horizontalHeaderItem(3)->text(), u"Gebühr €-Ct"_s);
-        QCOMPARE(rowTexts(2), (QStringList{u"Blitzzugang Premium"_s, u"01900123"_s, u"blitz-user"_s, u"186"_s}));
+        QCOMPARE(rowTexts(2), (QStringList { u"Blitzzugang Premium"_s, u"01900123"_s, u"blitz-user"_s, u"186"_s }));
         // The main window's current connection is chosen.
         QCOMPARE(list->currentRow(), 1);
         QCOMPARE(child<QLineEdit>("EditAccount")->text(), u"Callnet Flat"_s);
@@ -471,7 +472,7 @@ private slots:
         typeFee(u"3"_s);
         m_answers << true;
         pages()->setCurrentIndex(0);
-        QCOMPARE(m_log, QStringList{u"Q:Gebührenänderung sichern?"_s});
+        QCOMPARE(m_log, QStringList { u"Q:Gebührenänderung sichern?"_s });
         QCOMPARE(pages()->currentIndex(), 2); // back, so the user can store it
 
         m_answers << false;
@@ -490,14 +491,14 @@ private slots:
         QTest::addColumn<bool>("pending");
         QTest::addColumn<bool>("listed");
         QTest::addColumn<QStringList>("log");
-        QTest::newRow("Anlegen") << u"BtnNewDFU"_s << false << true << QStringList{u"Run:NewAdvanced"_s};
+        QTest::newRow("Anlegen") << u"BtnNewDFU"_s << false << true << QStringList { u"Run:NewAdvanced"_s };
         QTest::newRow("Ändern") << u"BtnChangeDFU"_s << false << true
-                                << QStringList{u"Select:Callnet Flat"_s, u"Run:EditAdvanced"_s};
+                                << QStringList { u"Select:Callnet Flat"_s, u"Run:EditAdvanced"_s };
         QTest::newRow("Löschen after the closing question")
             << u"BtnDeleteDFU"_s << true << true
-            << QStringList{u"Q:"_s + Saved, u"Select:Callnet Flat"_s, u"Run:Delete"_s};
-        QTest::newRow("Ändern, no longer listed") << u"BtnChangeDFU"_s << false << false
-                                                  << QStringList{u"Select:Callnet Flat"_s};
+            << QStringList { u"Q:"_s + Saved, u"Select:Callnet Flat"_s, u"Run:Delete"_s };
+        QTest::newRow("Ändern, no longer listed")
+            << u"BtnChangeDFU"_s << false << false << QStringList { u"Select:Callnet Flat"_s };
     }
 
     void handOver()
@@ -523,23 +524,21 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const QString mail = u"Mail;/usr/bin/mail;-c"_s;
         const QString web = u"Web;/usr/bin/web;"_s;
-        QTest::newRow("same name, same case: replaced in place")
-            << QStringList{u"Mail"_s, u"/usr/bin/mutt"_s, QString()}
-            << QStringList{u"Mail;/usr/bin/mutt;"_s, web};
-        QTest::newRow("same name, other case: added")
-            << QStringList{u"mail"_s, u"/usr/bin/mutt"_s, QString()}
-            << QStringList{mail, web, u"mail;/usr/bin/mutt;"_s};
-        QTest::newRow("new name: appended") << QStringList{u"Editor"_s, u"/usr/bin/ed"_s, u"-p *"_s}
-                                            << QStringList{mail, web, u"Editor;/usr/bin/ed;-p *"_s};
-        QTest::newRow("all fields empty") << QStringList{QString(), QString(), QString()}
-                                          << QStringList{mail, web, u";;"_s};
+        QTest::newRow("same name, same case: replaced in place") << QStringList { u"Mail"_s, u"/usr/bin/mutt"_s,
+            QString() } << QStringList { u"Mail;/usr/bin/mutt;"_s, web };
+        QTest::newRow("same name, other case: added") << QStringList { u"mail"_s, u"/usr/bin/mutt"_s, QString() }
+                                                      << QStringList { mail, web, u"mail;/usr/bin/mutt;"_s };
+        QTest::newRow("new name: appended") << QStringList { u"Editor"_s, u"/usr/bin/ed"_s, u"-p *"_s }
+                                            << QStringList { mail, web, u"Editor;/usr/bin/ed;-p *"_s };
+        QTest::newRow("all fields empty")
+            << QStringList { QString(), QString(), QString() } << QStringList { mail, web, u";;"_s };
     }
 
     void insertRules()
     {
         QFETCH(QStringList, fields);
         QFETCH(QStringList, expected);
-        setStartPrograms({u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;"_s});
+        setStartPrograms({ u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;"_s });
         open(1);
         button("BtnNewProg")->click();
         typeEntry(fields.at(0), fields.at(1), fields.at(2));
@@ -552,7 +551,7 @@ private slots:
         QVERIFY(TextFile::readLines(StartProgramList::FilePath(), &stored, &error));
         QCOMPARE(stored, expected);
         QCOMPARE(*m_host->engine->StringList(u"StartProgs"_s), expected);
-        QCOMPARE(m_log, QStringList{u"LoadStartPrograms"_s});
+        QCOMPARE(m_log, QStringList { u"LoadStartPrograms"_s });
         QVERIFY(!button("BtnInsert")->isEnabled());
         QVERIFY(!button("BtnSaveTake")->isEnabled());
     }
@@ -591,7 +590,7 @@ private slots:
 
     void editorEnablesInsert()
     {
-        setStartPrograms({u"Mail;/usr/bin/mail;-c"_s});
+        setStartPrograms({ u"Mail;/usr/bin/mail;-c"_s });
         open(1);
         QCOMPARE(child<QLineEdit>("FilenameEdit")->text(), u"/usr/bin/mail"_s);
         QVERIFY(!button("BtnInsert")->isEnabled());
@@ -612,7 +611,7 @@ private slots:
 
     void deletingTheOnlyEntry()
     {
-        setStartPrograms({u"Mail;/usr/bin/mail;-c"_s});
+        setStartPrograms({ u"Mail;/usr/bin/mail;-c"_s });
         open(1);
         button("BtnDelete")->click();
         QCOMPARE(startProgramRows(), 0);
@@ -632,9 +631,9 @@ private slots:
         button("BtnInsert")->click();
         QCOMPARE(m_log.size(), 1);
         QVERIFY2(m_log.first().startsWith(u"E:"_s) && m_log.first().contains(u"StartProgs.Lst"_s),
-                 qPrintable(m_log.first()));
+            qPrintable(m_log.first()));
         QCOMPARE(startProgramRows(), 1);
-        QCOMPARE(*m_host->engine->StringList(u"StartProgs"_s), QStringList{u"Web;/usr/bin/web;"_s});
+        QCOMPARE(*m_host->engine->StringList(u"StartProgs"_s), QStringList { u"Web;/usr/bin/web;"_s });
         QVERIFY(button("BtnInsert")->isEnabled());
         QVERIFY(button("BtnSaveTake")->isEnabled());
 
@@ -663,10 +662,10 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, logged);
-        setStartPrograms({u"Prog;"_s + path + u";-x"_s});
+        setStartPrograms({ u"Prog;"_s + path + u";-x"_s });
         open(1);
         button("BtnTest")->click();
-        QCOMPARE(m_log, logged.isEmpty() ? QStringList() : QStringList{logged});
+        QCOMPARE(m_log, logged.isEmpty() ? QStringList() : QStringList { logged });
     }
 
     void preselectedEntry_data()
@@ -681,7 +680,7 @@ private slots:
     {
         QFETCH(QString, current);
         store().writeString(RegKey::Ras(), u"ServiceStr"_s, current);
-        setStartPrograms({u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;"_s});
+        setStartPrograms({ u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;"_s });
         open(1);
         QTEST(child<QLineEdit>("EditProgName")->text(), "name");
     }
@@ -714,10 +713,7 @@ private:
         store().writeString(RegKey::Tariff(), name, fee);
     }
 
-    void setStartPrograms(const QStringList &lines)
-    {
-        QVERIFY(StartProgramList::Save(lines));
-    }
+    void setStartPrograms(const QStringList &lines) { QVERIFY(StartProgramList::Save(lines)); }
 
     void open(int startPage)
     {
@@ -739,8 +735,7 @@ private:
         m_dialog->show();
     }
 
-    template<typename T>
-    T *child(const char *name) const
+    template <typename T> T *child(const char *name) const
     {
         T *found = m_dialog->findChild<T *>(QLatin1String(name));
         if (!found)
@@ -792,7 +787,7 @@ private:
     QStringList connectionValues()
     {
         QStringList values;
-        for (const QString &key : {RegKey::Billing(), RegKey::Tariff(), RegKey::ConnTimeout()}) {
+        for (const QString &key : { RegKey::Billing(), RegKey::Tariff(), RegKey::ConnTimeout() }) {
             for (const QString &name : store().valueNames(key))
                 values << key.section(u'\\', -1) + u'\\' + name + u'=' + store().readString(key, name);
         }

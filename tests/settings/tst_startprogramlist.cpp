@@ -13,8 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestStartProgramList : public QObject
-{
+class TestStartProgramList : public QObject {
     Q_OBJECT
 
 private slots:
@@ -33,11 +32,11 @@ private slots:
         QTest::addColumn<QString>("editor"); // the same as the editor shows them
         QTest::newRow("three fields") << u"Mail;/usr/bin/mail;-c"_s << u"Mail|/usr/bin/mail|-c"_s
                                       << u"Mail|/usr/bin/mail|-c"_s;
-        QTest::newRow("imported from version 5") << u"Editor;C:\\WINDOWS\\NOTEPAD.EXE;;"_s
-                                                 << u"Editor|C:\\WINDOWS\\NOTEPAD.EXE|;"_s
-                                                 << u"Editor|C:\\WINDOWS\\NOTEPAD.EXE|"_s;
-        QTest::newRow("parameters with a semicolon") << u"Java;/usr/bin/java;-cp a;b"_s
-                                                     << u"Java|/usr/bin/java|-cp a;b"_s << u"Java|/usr/bin/java|-cp a;b"_s;
+        QTest::newRow("imported from version 5")
+            << u"Editor;C:\\WINDOWS\\NOTEPAD.EXE;;"_s << u"Editor|C:\\WINDOWS\\NOTEPAD.EXE|;"_s
+            << u"Editor|C:\\WINDOWS\\NOTEPAD.EXE|"_s;
+        QTest::newRow("parameters with a semicolon")
+            << u"Java;/usr/bin/java;-cp a;b"_s << u"Java|/usr/bin/java|-cp a;b"_s << u"Java|/usr/bin/java|-cp a;b"_s;
         QTest::newRow("name only") << u"Nur Name"_s << u"Nur Name||"_s << u"Nur Name||"_s;
         QTest::newRow("two semicolons") << u";;"_s << u"||"_s << u"||"_s;
     }
@@ -45,7 +44,8 @@ private slots:
     void fields()
     {
         QFETCH(QString, line);
-        const auto joined = [](const TStartProgram &p) -> QString { return p.Name + u'|' + p.Path + u'|' + p.Parameters; };
+        const auto joined
+            = [](const TStartProgram &p) -> QString { return p.Name + u'|' + p.Path + u'|' + p.Parameters; };
         QTEST(joined(TStartProgram::FromLine(line)), "launch");
         QTEST(joined(TStartProgram::EditorFields(line)), "editor");
         if (line.count(u';') >= 2)
@@ -55,7 +55,7 @@ private slots:
     void semicolonsInNameOrPathAreRefused()
     {
         const auto error = [](const QString &name, const QString &path, const QString &parameters) {
-            return TStartProgram{name, path, parameters}.FieldError();
+            return TStartProgram { name, path, parameters }.FieldError();
         };
         QCOMPARE(error(u"Mail"_s, u"/usr/bin/mail"_s, u"-a;-b"_s), QString());
         QVERIFY(error(u"Mail;Post"_s, u"/usr/bin/mail"_s, QString()).contains(u"Programmbezeichnung"_s));
@@ -69,20 +69,19 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const QString editor = u"Editor;C:\\WINDOWS\\NOTEPAD.EXE;;"_s;
         QTest::newRow("TAB fields and quotes")
-            << QStringList() << QStringList{u"Prog1=\"Editor\"\t\"C:\\WINDOWS\\NOTEPAD.EXE\"\t"_s}
-            << QStringList{editor};
-        QTest::newRow("file lines first") << QStringList{u"Mail;/usr/bin/mail;"_s}
-                                          << QStringList{u"Prog1=Editor\tC:\\WINDOWS\\NOTEPAD.EXE\t"_s}
-                                          << QStringList{u"Mail;/usr/bin/mail;"_s, editor};
+            << QStringList() << QStringList { u"Prog1=\"Editor\"\t\"C:\\WINDOWS\\NOTEPAD.EXE\"\t"_s }
+            << QStringList { editor };
+        QTest::newRow("file lines first")
+            << QStringList { u"Mail;/usr/bin/mail;"_s } << QStringList { u"Prog1=Editor\tC:\\WINDOWS\\NOTEPAD.EXE\t"_s }
+            << QStringList { u"Mail;/usr/bin/mail;"_s, editor };
         QTest::newRow("unused slot and lower-case name ignored")
-            << QStringList() << QStringList{u"Prog2=Unbenutzt"_s, u"prog7=Spiel\tC:\\SPIEL.EXE\t"_s, u"Name=x\ty"_s}
+            << QStringList() << QStringList { u"Prog2=Unbenutzt"_s, u"prog7=Spiel\tC:\\SPIEL.EXE\t"_s, u"Name=x\ty"_s }
             << QStringList();
-        QTest::newRow("already stored, other case")
-            << QStringList{u"EDITOR;c:\\windows\\notepad.exe;;"_s}
-            << QStringList{u"Prog1=Editor\tC:\\WINDOWS\\NOTEPAD.EXE\t"_s}
-            << QStringList{u"EDITOR;c:\\windows\\notepad.exe;;"_s};
-        QTest::newRow("more fields") << QStringList() << QStringList{u"MeinProg=Web\tC:\\WEB.EXE\t-x\t1"_s}
-                                     << QStringList{u"Web;C:\\WEB.EXE;-x;1;"_s};
+        QTest::newRow("already stored, other case") << QStringList { u"EDITOR;c:\\windows\\notepad.exe;;"_s }
+                                                    << QStringList { u"Prog1=Editor\tC:\\WINDOWS\\NOTEPAD.EXE\t"_s }
+                                                    << QStringList { u"EDITOR;c:\\windows\\notepad.exe;;"_s };
+        QTest::newRow("more fields") << QStringList() << QStringList { u"MeinProg=Web\tC:\\WEB.EXE\t-x\t1"_s }
+                                     << QStringList { u"Web;C:\\WEB.EXE;-x;1;"_s };
     }
 
     void version5Import()
@@ -93,8 +92,7 @@ private slots:
         if (!fileLines.isEmpty())
             QVERIFY(StartProgramList::Save(fileLines));
         for (const QString &value : values)
-            m_store->writeString(StartProgramList::Version5Key(), value.section(u'=', 0, 0),
-                                 value.section(u'=', 1));
+            m_store->writeString(StartProgramList::Version5Key(), value.section(u'=', 0, 0), value.section(u'=', 1));
         const QStringList loaded = StartProgramList::Load(*m_store);
         QCOMPARE(loaded, expected);
 
@@ -106,7 +104,7 @@ private slots:
     void loadingNeverWrites()
     {
         m_store->writeString(StartProgramList::Version5Key(), u"Prog1"_s, u"Editor\tC:\\EDIT.EXE\t"_s);
-        QCOMPARE(StartProgramList::Load(*m_store), QStringList{u"Editor;C:\\EDIT.EXE;;"_s});
+        QCOMPARE(StartProgramList::Load(*m_store), QStringList { u"Editor;C:\\EDIT.EXE;;"_s });
         QVERIFY(!QFile::exists(StartProgramList::FilePath()));
     }
 
@@ -123,9 +121,11 @@ private slots:
 
     void fileFormat()
     {
-        QVERIFY(StartProgramList::Save({u"Gebühren;C:\\Programme\\Gebühr.exe;€"_s, u";;"_s}));
-        QCOMPARE(readAll(StartProgramList::FilePath()), QByteArray("Geb\xfchren;C:\\Programme\\Geb\xfchr.exe;\x80\r\n;;\r\n"));
-        QCOMPARE(StartProgramList::Load(*m_store), (QStringList{u"Gebühren;C:\\Programme\\Gebühr.exe;€"_s, u";;"_s}));
+        QVERIFY(StartProgramList::Save({ u"Gebühren;C:\\Programme\\Gebühr.exe;€"_s, u";;"_s }));
+        QCOMPARE(readAll(StartProgramList::FilePath()),
+            QByteArray("Geb\xfchren;C:\\Programme\\Geb\xfchr.exe;\x80\r\n;;\r\n"));
+        QCOMPARE(
+            StartProgramList::Load(*m_store), (QStringList { u"Gebühren;C:\\Programme\\Gebühr.exe;€"_s, u";;"_s }));
     }
 
     void unwritableFileIsReported()
@@ -133,7 +133,7 @@ private slots:
         // Nothing can replace a folder that stands where the file should be, not even root.
         QVERIFY(QDir().mkpath(StartProgramList::FilePath()));
         QString error;
-        QVERIFY(!StartProgramList::Save({u"Neu;/bin/neu;"_s}, &error));
+        QVERIFY(!StartProgramList::Save({ u"Neu;/bin/neu;"_s }, &error));
         QVERIFY2(error.contains(u"StartProgs.Lst"_s), qPrintable(error));
         QVERIFY(QFileInfo(StartProgramList::FilePath()).isDir());
     }
