@@ -529,6 +529,8 @@ void TRASWorkUnit::ApplyCurrentConnection()
         progress->setMaximum(Timeout);
         progress->setValue(0);
     }
+    // Stored start settings count, not those read at start: the settings dialog changes them.
+    StartSettings.Read(*m_store);
     if (m_host) {
         m_host->setProperty("ShowPostIt", StartSettings.ShowPostIt);
         m_host->setProperty("ShapedHints", StartSettings.PostItIndex == 1);

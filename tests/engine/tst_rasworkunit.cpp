@@ -196,6 +196,26 @@ private slots:
         QCOMPARE(engine.StartSettings.PostItIndex, 0);
     }
 
+    void applyTakesTheStoredStartSettings()
+    {
+        addProvider(u"Alpha"_s, u"0301111"_s, u"1,000"_s);
+        EngineHost host;
+        TRASWorkUnit engine(&host, m_fake.get(), m_store.get());
+        QVERIFY(host.get<QAction>("ActFeeProt")->isEnabled());
+        // Stored after the engine read them, as the settings dialog does.
+        TStartSettings changed;
+        changed.DisConTime = 9;
+        changed.FeeRecord = false;
+        changed.ShowPostIt = false;
+        changed.PostItIndex = 0;
+        changed.Write(*m_store);
+        engine.ApplyCurrentConnection();
+        QCOMPARE(engine.TimerDisCon->interval(), 9 * 60000);
+        QVERIFY(!host.get<QAction>("ActFeeProt")->isEnabled());
+        QCOMPARE(host.property("ShowPostIt").toBool(), false);
+        QCOMPARE(host.property("ShapedHints").toBool(), false);
+    }
+
     void emptyPhoneBook()
     {
         EngineHost host;
