@@ -161,6 +161,7 @@ private slots:
         m_dialog->close();
         QCOMPARE(m_log, (QStringList { u"Q:"_s + Saved, u"LoadStartPrograms"_s }));
         QCOMPARE(store().readString(RegKey::Bas(), u"MiniStart"_s), u"1"_s);
+        QVERIFY(store().keyExists(RegKey::Bas())); // what the tests of "nothing stored" look at
         QVERIFY(!m_dialog->isVisible());
     }
 
