@@ -65,7 +65,9 @@ public:
             *error = u"Der Passwortspeicher des Desktops antwortet nicht."_s;
             return false;
         }
-        if (job.error() == QKeychain::EntryNotFound) {
+        // A desktop without any secret store has no password stored either;
+        // dialing then asks for one.
+        if (job.error() == QKeychain::EntryNotFound || job.error() == QKeychain::NoBackendAvailable) {
             password->clear();
             *found = false;
             return true;

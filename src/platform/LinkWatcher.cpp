@@ -20,7 +20,7 @@ namespace {
 
 // Netlink dumps come in datagrams of at most 32 KiB; more room shows truncation.
 constexpr int BufferSize = 64 * 1024;
-constexpr int DumpAttempts = 2;
+constexpr int DumpAttempts = 3;
 
 QString ipv4Text(const void *data)
 {
@@ -159,6 +159,7 @@ bool LinkWatcher::drainEvents()
 {
     if (m_events < 0) {
         m_addressesDirty = true;
+        m_linksDirty = true;
         return false;
     }
     bool any = false;
@@ -170,6 +171,7 @@ bool LinkWatcher::drainEvents()
             if (errno == ENOBUFS) {
                 // Reports were lost: nothing cached can be trusted.
                 m_addressesDirty = true;
+                m_linksDirty = true;
                 any = true;
                 continue;
             }
@@ -187,6 +189,8 @@ bool LinkWatcher::drainEvents()
                 break;
             if (header.nlmsg_type == RTM_NEWADDR || header.nlmsg_type == RTM_DELADDR)
                 m_addressesDirty = true;
+            else if (header.nlmsg_type == RTM_NEWLINK || header.nlmsg_type == RTM_DELLINK)
+                m_linksDirty = true;
             const size_t step = std::min(left, size_t(NLMSG_ALIGN(header.nlmsg_len)));
             data += step;
             left -= step;
@@ -203,16 +207,23 @@ int LinkWatcher::dump(int type, const std::function<int(const QByteArray &, bool
         union {
             ifinfomsg link;
             ifaddrmsg address;
+            if_stats_msg stats;
         };
     } request{};
-    request.header.nlmsg_len = type == RTM_GETLINK ? NLMSG_LENGTH(sizeof(ifinfomsg)) : NLMSG_LENGTH(sizeof(ifaddrmsg));
+    request.header.nlmsg_len = type == RTM_GETLINK ? NLMSG_LENGTH(sizeof(ifinfomsg))
+        : type == RTM_GETSTATS                     ? NLMSG_LENGTH(sizeof(if_stats_msg))
+                                                   : NLMSG_LENGTH(sizeof(ifaddrmsg));
     request.header.nlmsg_type = quint16(type);
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.header.nlmsg_seq = ++m_seq;
-    if (type == RTM_GETLINK)
+    if (type == RTM_GETLINK) {
         request.link.ifi_family = AF_UNSPEC;
-    else
+    } else if (type == RTM_GETSTATS) {
+        request.stats.family = AF_UNSPEC;
+        request.stats.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+    } else {
         request.address.ifa_family = AF_INET;
+    }
 
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
@@ -237,6 +248,46 @@ int LinkWatcher::dump(int type, const std::function<int(const QByteArray &, bool
             result = parsed;
     }
     return result;
+}
+
+int LinkWatcher::readLinks()
+{
+    QList<PointToPointLink> found;
+    QSet<int> all;
+    const int result = dump(
+        RTM_GETLINK, [&](const QByteArray &datagram, bool *done) { return parseLinkDump(datagram, m_seq, &found, done, &all); });
+    if (result != 0)
+        return result;
+    m_links = std::move(found);
+    m_allIndexes = std::move(all);
+    m_linksDirty = false;
+    return 0;
+}
+
+int LinkWatcher::readCounters()
+{
+    QHash<int, QPair<quint64, quint64>> counters;
+    const int result = dump(
+        RTM_GETSTATS, [&](const QByteArray &datagram, bool *done) { return parseStatsDump(datagram, m_seq, &counters, done); });
+    if (result == EINVAL || result == EOPNOTSUPP) {
+        // A kernel before 4.7 has no statistics dump: the link dump carries the counters too.
+        m_statsDump = false;
+        return readLinks();
+    }
+    if (result != 0)
+        return result;
+    // A link that came or went without a report yet: the table is read anew.
+    bool same = counters.size() == m_allIndexes.size();
+    for (auto it = counters.constBegin(); same && it != counters.constEnd(); ++it)
+        same = m_allIndexes.contains(it.key());
+    if (!same)
+        return readLinks();
+    for (PointToPointLink &link : m_links) {
+        const QPair<quint64, quint64> &c = counters[link.index];
+        link.bytesSent = c.first;
+        link.bytesReceived = c.second;
+    }
+    return 0;
 }
 
 int LinkWatcher::poll(QList<PointToPointLink> *links)
@@ -264,11 +315,14 @@ int LinkWatcher::poll(QList<PointToPointLink> *links)
             }
             m_addresses = std::move(addresses);
         }
-        QList<PointToPointLink> found;
-        result = dump(RTM_GETLINK,
-                      [&](const QByteArray &datagram, bool *done) { return parseLinkDump(datagram, m_seq, &found, done); });
-        if (result != 0)
+        // One dump per poll: the whole link table after a change, otherwise
+        // only the counters, which cost the kernel far less.
+        result = m_linksDirty || !m_statsDump ? readLinks() : readCounters();
+        if (result != 0) {
+            m_linksDirty = true;
             continue;
+        }
+        QList<PointToPointLink> found = m_links;
         for (PointToPointLink &link : found) {
             const auto it = m_addresses.constFind(link.index);
             if (it != m_addresses.constEnd()) {
@@ -282,15 +336,18 @@ int LinkWatcher::poll(QList<PointToPointLink> *links)
     return result;
 }
 
-int LinkWatcher::parseLinkDump(const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done)
+int LinkWatcher::parseLinkDump(const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done,
+                               QSet<int> *allIndexes)
 {
-    return walkMessages(datagram, seq, done, [links](const nlmsghdr &header, const char *payload, size_t size) {
+    return walkMessages(datagram, seq, done, [links, allIndexes](const nlmsghdr &header, const char *payload, size_t size) {
         if (header.nlmsg_type != RTM_NEWLINK)
             return 0;
         ifinfomsg info;
         if (size < sizeof info)
             return EBADMSG;
         std::memcpy(&info, payload, sizeof info);
+        if (allIndexes)
+            allIndexes->insert(info.ifi_index);
         const bool ppp = info.ifi_type == ARPHRD_PPP;
         if (!ppp && (!(info.ifi_flags & IFF_POINTOPOINT) || (info.ifi_flags & IFF_LOOPBACK)))
             return 0;
@@ -331,6 +388,31 @@ int LinkWatcher::parseLinkDump(const QByteArray &datagram, quint32 seq, QList<Po
         if (!ok || link.name.isEmpty())
             return EBADMSG;
         links->append(link);
+        return 0;
+    });
+}
+
+int LinkWatcher::parseStatsDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters,
+                                bool *done)
+{
+    return walkMessages(datagram, seq, done, [counters](const nlmsghdr &header, const char *payload, size_t size) {
+        if (header.nlmsg_type != RTM_NEWSTATS)
+            return 0;
+        if_stats_msg info;
+        if (size < sizeof info)
+            return EBADMSG;
+        std::memcpy(&info, payload, sizeof info);
+        QPair<quint64, quint64> sentReceived{0, 0};
+        const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
+            if (type == IFLA_STATS_LINK_64 && length >= sizeof(rtnl_link_stats64)) {
+                rtnl_link_stats64 stats;
+                std::memcpy(&stats, data, sizeof stats);
+                sentReceived = {stats.tx_bytes, stats.rx_bytes};
+            }
+        });
+        if (!ok)
+            return EBADMSG;
+        counters->insert(int(info.ifindex), sentReceived);
         return 0;
     });
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -32,9 +33,11 @@ struct PointToPointLink
  * type PPP or with the point-to-point flag, with its IPv4 addresses and 64-bit
  * traffic counters, whoever created it.
  *
- * A poll is one link dump. Addresses come from a cache that is read again only
- * after the kernel reported an address change (or lost such reports); link
- * and address changes also raise changed() through a socket notifier.
+ * A poll is one dump: the 64-bit statistics of the links, or the whole link
+ * table when the kernel reported a link change (or lost such reports, or the
+ * statistics show a link the table does not know). Addresses come from a cache
+ * that is read again only after an address change. Link and address changes
+ * also raise changed() through a socket notifier.
  *
  * The sockets belong to the network namespace the watcher was created in.
  */
@@ -52,9 +55,14 @@ public:
      */
     virtual int poll(QList<PointToPointLink> *links);
 
-    /// Parses the messages of one netlink datagram of a link dump.
+    /// Parses the messages of one netlink datagram of a link dump: the
+    /// point-to-point links, and the index of every link in allIndexes.
     /// Returns 0, or the errno of an error message; done tells that the dump ended.
-    static int parseLinkDump(const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done);
+    static int parseLinkDump(const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done,
+                             QSet<int> *allIndexes = nullptr);
+    /// The same for a statistics dump: index -> (bytes sent, bytes received).
+    static int parseStatsDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters,
+                              bool *done);
     /// The same for an IPv4 address dump: index -> (local, remote).
     static int parseAddressDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<QString, QString>> *addresses,
                                 bool *done);
@@ -65,6 +73,8 @@ Q_SIGNALS:
 
 private:
     int openSockets();
+    int readLinks();
+    int readCounters();
     int dump(int type, const std::function<int(const QByteArray &, bool *)> &parse);
     bool drainEvents();
 
@@ -72,6 +82,10 @@ private:
     int m_events = -1;
     quint32 m_seq = 0;
     bool m_addressesDirty = true;
+    bool m_linksDirty = true;
+    bool m_statsDump = true;
+    QList<PointToPointLink> m_links; // the table of the last link dump, with the latest counters
+    QSet<int> m_allIndexes;          // every link of that dump, point-to-point or not
     QHash<int, QPair<QString, QString>> m_addresses;
     QByteArray m_buffer;
     QSocketNotifier *m_notifier = nullptr;

@@ -177,6 +177,23 @@ private Q_SLOTS:
         QCOMPARE(links[0].bytesReceived, 6000000000ull);
     }
 
+    void parseStatsDump()
+    {
+        if_stats_msg info{};
+        info.ifindex = 5;
+        info.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+        rtnl_link_stats64 stats{};
+        stats.tx_bytes = 5000000000ull;
+        stats.rx_bytes = 42;
+        const QByteArray datagram = Message(RTM_NEWSTATS, 2).body(info).attribute(IFLA_STATS_LINK_64, raw(&stats, sizeof stats)).bytes()
+            + doneMessage(2);
+        QHash<int, QPair<quint64, quint64>> counters;
+        bool done = false;
+        QCOMPARE(LinkWatcher::parseStatsDump(datagram, 2, &counters, &done), 0);
+        QVERIFY(done);
+        QCOMPARE(counters.value(5), qMakePair(5000000000ull, 42ull));
+    }
+
     void parseAddressDump()
     {
         ifaddrmsg pointToPoint{};
@@ -262,6 +279,14 @@ private Q_SLOTS:
                                   && links.first().bytesSent >= first.bytesSent + 20 * 1000
                                   && links.first().bytesReceived > first.bytesReceived),
                                  5000);
+
+        // A link that comes and goes while the watcher runs.
+        QCOMPARE(a.run({u"ip"_s, u"tuntap"_s, u"add"_s, u"dev"_s, u"rwdial1"_s, u"mode"_s, u"tun"_s}), 0);
+        QTRY_VERIFY(watcher->poll(&links) == 0 && links.size() == 2);
+        QCOMPARE(links.last().name, u"rwdial1"_s);
+        QVERIFY(!links.last().up);
+        QCOMPARE(a.run({u"ip"_s, u"link"_s, u"del"_s, u"rwdial1"_s}), 0);
+        QTRY_VERIFY(watcher->poll(&links) == 0 && links.size() == 1);
 
         // The address goes: the next poll knows without being told twice.
         QCOMPARE(a.run({u"ip"_s, u"addr"_s, u"flush"_s, u"dev"_s, u"rwdial0"_s}), 0);
