@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -40,7 +39,7 @@ quint64 readSysfsCounters()
     while (const dirent *entry = readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
-        for (const char *counter : {"rx_bytes", "tx_bytes"}) {
+        for (const char *counter : { "rx_bytes", "tx_bytes" }) {
             std::snprintf(path, sizeof path, "/sys/class/net/%s/statistics/%s", entry->d_name, counter);
             const int fd = open(path, O_RDONLY | O_CLOEXEC);
             if (fd < 0)
@@ -57,8 +56,7 @@ quint64 readSysfsCounters()
     return sum;
 }
 
-template<typename Poll>
-double microsecondsPerPoll(Poll poll)
+template <typename Poll> double microsecondsPerPoll(Poll poll)
 {
     for (int i = 0; i < Polls / 10; ++i)
         poll();
@@ -78,7 +76,7 @@ bool addLinks(int from, int to)
         commands += QByteArray("link set rwb%1 up\n").replace("%1", QByteArray::number(k));
     }
     QProcess ip;
-    ip.start(QStringLiteral("ip"), {QStringLiteral("-batch"), QStringLiteral("-")});
+    ip.start(QStringLiteral("ip"), { QStringLiteral("-batch"), QStringLiteral("-") });
     ip.write(commands);
     ip.closeWriteChannel();
     return ip.waitForFinished(60000) && ip.exitStatus() == QProcess::NormalExit && ip.exitCode() == 0;
@@ -97,7 +95,7 @@ int inside()
 
     std::printf("links   watcher us/poll   backend us/poll   TOnLineDetect us/poll   sysfs us/read   sysfs/watcher\n");
     int have = 0;
-    for (const int links : {1, 10, 100}) {
+    for (const int links : { 1, 10, 100 }) {
         if (!addLinks(have, links)) {
             std::printf("%5d   cannot create the TUN links\n", links);
             return 1;
@@ -115,8 +113,8 @@ int inside()
         const double detectUs = microsecondsPerPoll([&] { detect.Poll(); });
         volatile quint64 sink = 0;
         const double sysfsUs = microsecondsPerPoll([&] { sink = sink + readSysfsCounters(); });
-        std::printf("%5d   %15.1f   %15.1f   %21.1f   %13.1f   %13.2f\n", links, watcherUs, backendUs, detectUs, sysfsUs,
-                    sysfsUs / watcherUs);
+        std::printf("%5d   %15.1f   %15.1f   %21.1f   %13.1f   %13.2f\n", links, watcherUs, backendUs, detectUs,
+            sysfsUs, sysfsUs / watcherUs);
     }
     std::printf("The engine polls every 500 ms; the aim is a poll far below 1 ms (1000 us).\n");
     return 0;
@@ -135,16 +133,16 @@ int main(int argc, char **argv)
         return 0;
     }
     const QString ns = QStringLiteral("rufwerk-bench-%1").arg(getpid());
-    if (QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("add"), ns}) != 0) {
+    if (QProcess::execute(QStringLiteral("ip"), { QStringLiteral("netns"), QStringLiteral("add"), ns }) != 0) {
         std::printf("bench_linkwatcher: skipped, ip netns add failed\n");
         return 0;
     }
     std::printf("TUN point-to-point links in network namespace %s, %d polls per figure\n", qPrintable(ns), Polls);
     std::fflush(stdout);
     // "ip netns exec" also mounts the namespace's own /sys for the sysfs reading.
-    const int result = QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), ns,
-                                                               QCoreApplication::applicationFilePath(),
-                                                               QStringLiteral("--inside")});
-    QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), ns});
+    const int result = QProcess::execute(QStringLiteral("ip"),
+        { QStringLiteral("netns"), QStringLiteral("exec"), ns, QCoreApplication::applicationFilePath(),
+            QStringLiteral("--inside") });
+    QProcess::execute(QStringLiteral("ip"), { QStringLiteral("netns"), QStringLiteral("del"), ns });
     return result;
 }

@@ -6,7 +6,6 @@
 
 #include <QEventLoop>
 #include <QTimer>
-
 #include <qt6keychain/keychain.h>
 
 using namespace Qt::StringLiterals;
@@ -54,8 +53,7 @@ bool run(QKeychain::Job &job)
     return answered;
 }
 
-class KeychainSecretStore : public SecretStore
-{
+class KeychainSecretStore : public SecretStore {
 public:
     bool readPassword(const QString &entryName, QString *password, bool *found, QString *error) override
     {

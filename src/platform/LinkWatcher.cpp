@@ -3,14 +3,13 @@
 #include "LinkWatcher.h"
 
 #include <QSocketNotifier>
-
 #include <cerrno>
 #include <cstring>
+#include <linux/if.h>
 #include <linux/if_arp.h>
 #include <linux/if_link.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
-#include <linux/if.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -32,8 +31,7 @@ QString ipv4Text(const void *data)
 // each(message) for every payload message; returns 0 or the first errno met
 // (an error message, a damaged message, a dump the kernel marked as
 // interrupted). done is set at the end of the dump, which is always looked for.
-template<typename Each>
-int walkMessages(const QByteArray &datagram, quint32 seq, bool *done, Each each)
+template <typename Each> int walkMessages(const QByteArray &datagram, quint32 seq, bool *done, Each each)
 {
     const char *data = datagram.constData();
     size_t left = size_t(datagram.size());
@@ -73,8 +71,7 @@ int walkMessages(const QByteArray &datagram, quint32 seq, bool *done, Each each)
 }
 
 // Walks the attributes that follow a fixed header of headerSize bytes.
-template<typename Each>
-bool walkAttributes(const char *payload, size_t size, size_t headerSize, Each each)
+template <typename Each> bool walkAttributes(const char *payload, size_t size, size_t headerSize, Each each)
 {
     if (size < NLMSG_ALIGN(headerSize))
         return false;
@@ -126,9 +123,9 @@ int LinkWatcher::openSockets()
     if (m_request < 0)
         return errno;
     // A kernel that never answers must not hang the user interface.
-    const timeval timeout{1, 0};
+    const timeval timeout { 1, 0 };
     setsockopt(m_request, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    sockaddr_nl local{};
+    sockaddr_nl local {};
     local.nl_family = AF_NETLINK;
     if (bind(m_request, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
         const int error = errno;
@@ -138,7 +135,7 @@ int LinkWatcher::openSockets()
     }
 
     m_events = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
-    sockaddr_nl groups{};
+    sockaddr_nl groups {};
     groups.nl_family = AF_NETLINK;
     groups.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR;
     if (m_events >= 0 && bind(m_events, reinterpret_cast<sockaddr *>(&groups), sizeof groups) == 0) {
@@ -201,15 +198,14 @@ bool LinkWatcher::drainEvents()
 
 int LinkWatcher::dump(int type, const std::function<int(const QByteArray &, bool *)> &parse)
 {
-    struct
-    {
+    struct {
         nlmsghdr header;
         union {
             ifinfomsg link;
             ifaddrmsg address;
             if_stats_msg stats;
         };
-    } request{};
+    } request {};
     request.header.nlmsg_len = type == RTM_GETLINK ? NLMSG_LENGTH(sizeof(ifinfomsg))
         : type == RTM_GETSTATS                     ? NLMSG_LENGTH(sizeof(if_stats_msg))
                                                    : NLMSG_LENGTH(sizeof(ifaddrmsg));
@@ -225,9 +221,10 @@ int LinkWatcher::dump(int type, const std::function<int(const QByteArray &, bool
         request.address.ifa_family = AF_INET;
     }
 
-    sockaddr_nl kernel{};
+    sockaddr_nl kernel {};
     kernel.nl_family = AF_NETLINK;
-    if (sendto(m_request, &request, request.header.nlmsg_len, 0, reinterpret_cast<sockaddr *>(&kernel), sizeof kernel) < 0)
+    if (sendto(m_request, &request, request.header.nlmsg_len, 0, reinterpret_cast<sockaddr *>(&kernel), sizeof kernel)
+        < 0)
         return errno;
 
     bool done = false;
@@ -254,8 +251,8 @@ int LinkWatcher::readLinks()
 {
     QList<PointToPointLink> found;
     QSet<int> all;
-    const int result = dump(
-        RTM_GETLINK, [&](const QByteArray &datagram, bool *done) { return parseLinkDump(datagram, m_seq, &found, done, &all); });
+    const int result = dump(RTM_GETLINK,
+        [&](const QByteArray &datagram, bool *done) { return parseLinkDump(datagram, m_seq, &found, done, &all); });
     if (result != 0)
         return result;
     m_links = std::move(found);
@@ -267,8 +264,8 @@ int LinkWatcher::readLinks()
 int LinkWatcher::readCounters()
 {
     QHash<int, QPair<quint64, quint64>> counters;
-    const int result = dump(
-        RTM_GETSTATS, [&](const QByteArray &datagram, bool *done) { return parseStatsDump(datagram, m_seq, &counters, done); });
+    const int result = dump(RTM_GETSTATS,
+        [&](const QByteArray &datagram, bool *done) { return parseStatsDump(datagram, m_seq, &counters, done); });
     if (result == EINVAL || result == EOPNOTSUPP) {
         // A kernel before 4.7 has no statistics dump: the link dump carries the counters too.
         m_statsDump = false;
@@ -336,64 +333,65 @@ int LinkWatcher::poll(QList<PointToPointLink> *links)
     return result;
 }
 
-int LinkWatcher::parseLinkDump(const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done,
-                               QSet<int> *allIndexes)
+int LinkWatcher::parseLinkDump(
+    const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done, QSet<int> *allIndexes)
 {
-    return walkMessages(datagram, seq, done, [links, allIndexes](const nlmsghdr &header, const char *payload, size_t size) {
-        if (header.nlmsg_type != RTM_NEWLINK)
-            return 0;
-        ifinfomsg info;
-        if (size < sizeof info)
-            return EBADMSG;
-        std::memcpy(&info, payload, sizeof info);
-        if (allIndexes)
-            allIndexes->insert(info.ifi_index);
-        const bool ppp = info.ifi_type == ARPHRD_PPP;
-        if (!ppp && (!(info.ifi_flags & IFF_POINTOPOINT) || (info.ifi_flags & IFF_LOOPBACK)))
-            return 0;
-        PointToPointLink link;
-        link.index = info.ifi_index;
-        link.ppp = ppp;
-        link.up = info.ifi_flags & IFF_UP;
-        bool have64 = false;
-        const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
-            switch (type) {
-            case IFLA_IFNAME:
-                link.name = QString::fromLocal8Bit(data, qsizetype(strnlen(data, length)));
-                break;
-            case IFLA_STATS64:
-                if (length >= sizeof(rtnl_link_stats64)) {
-                    rtnl_link_stats64 stats;
-                    std::memcpy(&stats, data, sizeof stats);
-                    link.bytesSent = stats.tx_bytes;
-                    link.bytesReceived = stats.rx_bytes;
-                    have64 = true;
+    return walkMessages(
+        datagram, seq, done, [links, allIndexes](const nlmsghdr &header, const char *payload, size_t size) {
+            if (header.nlmsg_type != RTM_NEWLINK)
+                return 0;
+            ifinfomsg info;
+            if (size < sizeof info)
+                return EBADMSG;
+            std::memcpy(&info, payload, sizeof info);
+            if (allIndexes)
+                allIndexes->insert(info.ifi_index);
+            const bool ppp = info.ifi_type == ARPHRD_PPP;
+            if (!ppp && (!(info.ifi_flags & IFF_POINTOPOINT) || (info.ifi_flags & IFF_LOOPBACK)))
+                return 0;
+            PointToPointLink link;
+            link.index = info.ifi_index;
+            link.ppp = ppp;
+            link.up = info.ifi_flags & IFF_UP;
+            bool have64 = false;
+            const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
+                switch (type) {
+                case IFLA_IFNAME:
+                    link.name = QString::fromLocal8Bit(data, qsizetype(strnlen(data, length)));
+                    break;
+                case IFLA_STATS64:
+                    if (length >= sizeof(rtnl_link_stats64)) {
+                        rtnl_link_stats64 stats;
+                        std::memcpy(&stats, data, sizeof stats);
+                        link.bytesSent = stats.tx_bytes;
+                        link.bytesReceived = stats.rx_bytes;
+                        have64 = true;
+                    }
+                    break;
+                case IFLA_STATS:
+                    if (!have64 && length >= sizeof(rtnl_link_stats)) {
+                        rtnl_link_stats stats;
+                        std::memcpy(&stats, data, sizeof stats);
+                        link.bytesSent = stats.tx_bytes;
+                        link.bytesReceived = stats.rx_bytes;
+                    }
+                    break;
+                case IFLA_LINKINFO:
+                    link.kind = kindOf(data, length);
+                    break;
+                default:
+                    break;
                 }
-                break;
-            case IFLA_STATS:
-                if (!have64 && length >= sizeof(rtnl_link_stats)) {
-                    rtnl_link_stats stats;
-                    std::memcpy(&stats, data, sizeof stats);
-                    link.bytesSent = stats.tx_bytes;
-                    link.bytesReceived = stats.rx_bytes;
-                }
-                break;
-            case IFLA_LINKINFO:
-                link.kind = kindOf(data, length);
-                break;
-            default:
-                break;
-            }
+            });
+            if (!ok || link.name.isEmpty())
+                return EBADMSG;
+            links->append(link);
+            return 0;
         });
-        if (!ok || link.name.isEmpty())
-            return EBADMSG;
-        links->append(link);
-        return 0;
-    });
 }
 
-int LinkWatcher::parseStatsDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters,
-                                bool *done)
+int LinkWatcher::parseStatsDump(
+    const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters, bool *done)
 {
     return walkMessages(datagram, seq, done, [counters](const nlmsghdr &header, const char *payload, size_t size) {
         if (header.nlmsg_type != RTM_NEWSTATS)
@@ -402,12 +400,12 @@ int LinkWatcher::parseStatsDump(const QByteArray &datagram, quint32 seq, QHash<i
         if (size < sizeof info)
             return EBADMSG;
         std::memcpy(&info, payload, sizeof info);
-        QPair<quint64, quint64> sentReceived{0, 0};
+        QPair<quint64, quint64> sentReceived { 0, 0 };
         const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
             if (type == IFLA_STATS_LINK_64 && length >= sizeof(rtnl_link_stats64)) {
                 rtnl_link_stats64 stats;
                 std::memcpy(&stats, data, sizeof stats);
-                sentReceived = {stats.tx_bytes, stats.rx_bytes};
+                sentReceived = { stats.tx_bytes, stats.rx_bytes };
             }
         });
         if (!ok)
@@ -417,8 +415,8 @@ int LinkWatcher::parseStatsDump(const QByteArray &datagram, quint32 seq, QHash<i
     });
 }
 
-int LinkWatcher::parseAddressDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<QString, QString>> *addresses,
-                                  bool *done)
+int LinkWatcher::parseAddressDump(
+    const QByteArray &datagram, quint32 seq, QHash<int, QPair<QString, QString>> *addresses, bool *done)
 {
     return walkMessages(datagram, seq, done, [addresses](const nlmsghdr &header, const char *payload, size_t size) {
         if (header.nlmsg_type != RTM_NEWADDR)
@@ -441,9 +439,9 @@ int LinkWatcher::parseAddressDump(const QByteArray &datagram, quint32 seq, QHash
             return 0;
         // On a point-to-point link IFA_ADDRESS is the peer; without IFA_LOCAL it is the own address.
         if (local.isEmpty())
-            addresses->insert(int(info.ifa_index), {address, QString()});
+            addresses->insert(int(info.ifa_index), { address, QString() });
         else
-            addresses->insert(int(info.ifa_index), {local, address == local ? QString() : address});
+            addresses->insert(int(info.ifa_index), { local, address == local ? QString() : address });
         return 0;
     });
 }

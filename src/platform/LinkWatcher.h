@@ -9,20 +9,18 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
-
 #include <functional>
 
 class QSocketNotifier;
 
 /// One point-to-point interface of the kernel's link table.
-struct PointToPointLink
-{
+struct PointToPointLink {
     int index = 0;
     QString name;
     QString kind; // the driver's kind ("ppp", "tun", ...), empty when it gives none
     bool ppp = false; // ARPHRD_PPP
-    bool up = false;  // IFF_UP
-    QString localAddress;  // IFA_LOCAL
+    bool up = false; // IFF_UP
+    QString localAddress; // IFA_LOCAL
     QString remoteAddress; // IFA_ADDRESS where it differs from the local one
     quint64 bytesSent = 0;
     quint64 bytesReceived = 0;
@@ -41,8 +39,7 @@ struct PointToPointLink
  *
  * The sockets belong to the network namespace the watcher was created in.
  */
-class LinkWatcher : public QObject
-{
+class LinkWatcher : public QObject {
     Q_OBJECT
 
 public:
@@ -59,13 +56,13 @@ public:
     /// point-to-point links, and the index of every link in allIndexes.
     /// Returns 0, or the errno of an error message; done tells that the dump ended.
     static int parseLinkDump(const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done,
-                             QSet<int> *allIndexes = nullptr);
+        QSet<int> *allIndexes = nullptr);
     /// The same for a statistics dump: index -> (bytes sent, bytes received).
-    static int parseStatsDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters,
-                              bool *done);
+    static int parseStatsDump(
+        const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters, bool *done);
     /// The same for an IPv4 address dump: index -> (local, remote).
-    static int parseAddressDump(const QByteArray &datagram, quint32 seq, QHash<int, QPair<QString, QString>> *addresses,
-                                bool *done);
+    static int parseAddressDump(
+        const QByteArray &datagram, quint32 seq, QHash<int, QPair<QString, QString>> *addresses, bool *done);
 
 Q_SIGNALS:
     /// A link came, went or changed, or an address did.
@@ -85,7 +82,7 @@ private:
     bool m_linksDirty = true;
     bool m_statsDump = true;
     QList<PointToPointLink> m_links; // the table of the last link dump, with the latest counters
-    QSet<int> m_allIndexes;          // every link of that dump, point-to-point or not
+    QSet<int> m_allIndexes; // every link of that dump, point-to-point or not
     QHash<int, QPair<QString, QString>> m_addresses;
     QByteArray m_buffer;
     QSocketNotifier *m_notifier = nullptr;

@@ -20,7 +20,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSysInfo>
-
 #include <cerrno>
 #include <csignal>
 #include <map>
@@ -57,10 +56,8 @@ QString firstLine(const QByteArray &bytes)
 
 } // namespace
 
-struct PppDialUpService::Private
-{
-    struct Session
-    {
+struct PppDialUpService::Private {
+    struct Session {
         RasHandle handle = 0;
         QString entryName;
         QString peer;
@@ -83,8 +80,7 @@ struct PppDialUpService::Private
         }
     };
 
-    struct Counted
-    {
+    struct Counted {
         QString name;
         quint64 sent = 0;
         quint64 received = 0;
@@ -133,7 +129,7 @@ struct PppDialUpService::Private
             return config.pppdPath;
         QString found = QStandardPaths::findExecutable(u"pppd"_s);
         if (found.isEmpty())
-            found = QStandardPaths::findExecutable(u"pppd"_s, {u"/usr/sbin"_s, u"/sbin"_s});
+            found = QStandardPaths::findExecutable(u"pppd"_s, { u"/usr/sbin"_s, u"/sbin"_s });
         return found;
     }
 
@@ -180,7 +176,8 @@ int PppDialUpService::Private::refresh()
     const int error = watcher->poll(&fresh);
     if (error != 0) {
         return remember(PppError::LinksUnreadable,
-                        u"Die Verbindungen des Systems können nicht gelesen werden: %1"_s.arg(QString::fromLocal8Bit(strerror(error))));
+            u"Die Verbindungen des Systems können nicht gelesen werden: %1"_s.arg(
+                QString::fromLocal8Bit(strerror(error))));
     }
     count(fresh);
     links = std::move(fresh);
@@ -200,7 +197,7 @@ void PppDialUpService::Private::count(const QList<PointToPointLink> &fresh)
 {
     QHash<int, Counted> next;
     for (const PointToPointLink &l : fresh) {
-        Counted now{l.name, l.bytesSent, l.bytesReceived};
+        Counted now { l.name, l.bytesSent, l.bytesReceived };
         const auto before = counted.constFind(l.index);
         if (!polledOnce) {
             // Traffic from before this program started is not counted.
@@ -242,7 +239,7 @@ void PppDialUpService::Private::mapLinksToEntries()
     // this program dialed before it was restarted still carries its entry.
     linkEntries.clear();
     const QString prefix = "ppp-"_L1 + QLatin1String(Ppp::PeerPrefix);
-    const QStringList files = QDir(config.runFolder).entryList({prefix + u"*.pid"_s}, QDir::Files);
+    const QStringList files = QDir(config.runFolder).entryList({ prefix + u"*.pid"_s }, QDir::Files);
     for (const QString &file : files) {
         const QList<QByteArray> lines = readSmallFile(config.runFolder + u'/' + file, 1024).split('\n');
         if (lines.size() < 2)
@@ -278,7 +275,8 @@ void PppDialUpService::Private::noteError(Session &s)
         text = u"Das Gerät %1 ist von einem anderen Programm belegt."_s.arg(detail.isEmpty() ? s.deviceName : detail);
         break;
     case PppError::DeviceMissing:
-        text = u"Das Gerät %1 ist nicht vorhanden oder nicht zugänglich."_s.arg(detail.isEmpty() ? s.deviceName : detail);
+        text = u"Das Gerät %1 ist nicht vorhanden oder nicht zugänglich."_s.arg(
+            detail.isEmpty() ? s.deviceName : detail);
         break;
     case PppError::OptionsRejected:
         text = detail.isEmpty() ? QString() : u"pppd lehnt die Verbindungsdaten ab: %1"_s.arg(detail);
@@ -329,10 +327,9 @@ void PppDialUpService::Private::runHelper(Session *s, const QStringList &argumen
                 && message.isEmpty()) {
                 owner->progress.abort(PppError::NotAuthorized);
             } else {
-                owner->progress.abort(
-                    remember(PppError::PeerNotWritten,
-                             u"Die Verbindungsdaten für pppd konnten nicht geschrieben werden: %1"_s.arg(
-                                 message.isEmpty() ? u"Hilfsprogramm endete mit %1"_s.arg(exitCode) : message)));
+                owner->progress.abort(remember(PppError::PeerNotWritten,
+                    u"Die Verbindungsdaten für pppd konnten nicht geschrieben werden: %1"_s.arg(
+                        message.isEmpty() ? u"Hilfsprogramm endete mit %1"_s.arg(exitCode) : message)));
             }
             owner->endedAtMs = QDateTime::currentMSecsSinceEpoch();
         });
@@ -341,8 +338,8 @@ void PppDialUpService::Private::runHelper(Session *s, const QStringList &argumen
             if (error != QProcess::FailedToStart || !owner)
                 return;
             owner->progress.abort(remember(PppError::PeerNotWritten,
-                                           u"Die Verbindungsdaten für pppd konnten nicht geschrieben werden: „%1“ "
-                                           u"lässt sich nicht starten."_s.arg(owner->helper->program())));
+                u"Die Verbindungsdaten für pppd konnten nicht geschrieben werden: „%1“ "
+                u"lässt sich nicht starten."_s.arg(owner->helper->program())));
             owner->endedAtMs = QDateTime::currentMSecsSinceEpoch();
         });
         s->helper = std::move(helper);
@@ -375,13 +372,14 @@ void PppDialUpService::Private::startPppd(Session &s)
             noteError(*owner);
         }
     });
-    QObject::connect(s.process.get(), &PppdProcess::finished, s.process.get(), [this, handle](int exitCode, int signal) {
-        if (Session *owner = session(handle)) {
-            owner->progress.finished(exitCode, signal);
-            owner->endedAtMs = QDateTime::currentMSecsSinceEpoch();
-            noteError(*owner);
-        }
-    });
+    QObject::connect(
+        s.process.get(), &PppdProcess::finished, s.process.get(), [this, handle](int exitCode, int signal) {
+            if (Session *owner = session(handle)) {
+                owner->progress.finished(exitCode, signal);
+                owner->endedAtMs = QDateTime::currentMSecsSinceEpoch();
+                noteError(*owner);
+            }
+        });
     const int result = s.process->start(program, s.arguments, s.password);
     if (s.password) {
         s.password->fill('\0');
@@ -398,7 +396,7 @@ void PppDialUpService::Private::removePeerOf(const QString &entryName)
     // Only a peer that exists costs the user an authorization.
     if (config.helperCommand.isEmpty() || !QFileInfo::exists(config.peersFolder + u'/' + Ppp::peerName(entryName)))
         return;
-    runHelper(nullptr, {u"remove"_s}, ("Name="_L1 + entryName + u'\n').toUtf8());
+    runHelper(nullptr, { u"remove"_s }, ("Name="_L1 + entryName + u'\n').toUtf8());
 }
 
 // ---------------------------------------------------------------------------
@@ -411,7 +409,7 @@ PppDialUpService::Config PppDialUpService::systemConfig()
         ? QDir::cleanPath(home)
         : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Rufwerk"_L1;
     const QString helper = QCoreApplication::applicationDirPath() + "/rufwerk-peers"_L1;
-    c.helperCommand = {u"pkexec"_s, helper};
+    c.helperCommand = { u"pkexec"_s, helper };
     return c;
 }
 
@@ -483,7 +481,7 @@ int PppDialUpService::setEntryDialParams(const RasDialParams &params, bool remov
     } else {
         if (!d->secrets) {
             return d->remember(PppError::SecretStoreFailed,
-                               u"Dieses Programm wurde ohne Passwortspeicher gebaut; Passwort bei jedem Wählen abfragen lassen."_s);
+                u"Dieses Programm wurde ohne Passwortspeicher gebaut; Passwort bei jedem Wählen abfragen lassen."_s);
         }
         if (!d->secrets->writePassword(current.entryName, params.password, &error))
             return d->remember(PppError::SecretStoreFailed, error);
@@ -548,17 +546,17 @@ int PppDialUpService::enumDevices(QList<RasDevice> *devices)
     const QString root = QDir::cleanPath(d->config.systemRoot);
     const QString dev = root + "/dev"_L1;
     const QString ttyClass = root + "/sys/class/tty/"_L1;
-    QStringList serial = QDir(dev).entryList({u"ttyUSB*"_s, u"ttyACM*"_s, u"ttyS*"_s}, QDir::System | QDir::Files);
+    QStringList serial = QDir(dev).entryList({ u"ttyUSB*"_s, u"ttyACM*"_s, u"ttyS*"_s }, QDir::System | QDir::Files);
     static const QRegularExpression numbered(u"^tty(S|USB|ACM)(\\d+)$"_s);
     serial.erase(std::remove_if(serial.begin(), serial.end(),
-                                [&](const QString &name) {
-                                    if (!numbered.match(name).hasMatch())
-                                        return true;
-                                    // Every system has ttyS0..31; only those with a UART behind them count.
-                                    return name.startsWith("ttyS"_L1)
-                                        && readSmallFile(ttyClass + name + "/type"_L1, 16).trimmed() == "0";
-                                }),
-                 serial.end());
+                     [&](const QString &name) {
+                         if (!numbered.match(name).hasMatch())
+                             return true;
+                         // Every system has ttyS0..31; only those with a UART behind them count.
+                         return name.startsWith("ttyS"_L1)
+                             && readSmallFile(ttyClass + name + "/type"_L1, 16).trimmed() == "0";
+                     }),
+        serial.end());
     std::sort(serial.begin(), serial.end(), [](const QString &a, const QString &b) {
         const QRegularExpressionMatch ma = numbered.match(a);
         const QRegularExpressionMatch mb = numbered.match(b);
@@ -566,13 +564,13 @@ int PppDialUpService::enumDevices(QList<RasDevice> *devices)
                                                 : ma.captured(2).toInt() < mb.captured(2).toInt();
     });
     for (const QString &name : std::as_const(serial))
-        devices->append({u"modem"_s, "/dev/"_L1 + name});
+        devices->append({ u"modem"_s, "/dev/"_L1 + name });
     const QString netClass = root + "/sys/class/net/"_L1;
     const QStringList interfaces = QDir(netClass).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
     for (const QString &name : interfaces) {
         // Ethernet (ARPHRD_ETHER) carries PPPoE; loopback and tunnels do not.
         if (readSmallFile(netClass + name + "/type"_L1, 16).trimmed() == "1" && name != "lo"_L1)
-            devices->append({u"pppoe"_s, name});
+            devices->append({ u"pppoe"_s, name });
     }
     return RasError::Success;
 }
@@ -597,17 +595,17 @@ int PppDialUpService::enumConnections(QList<RasConnection> *connections)
             byInterface.insert(interface, s.get());
         } else {
             // Still dialing: no link yet.
-            found.append({handle, s->entryName, s->deviceType, s->deviceName});
+            found.append({ handle, s->entryName, s->deviceType, s->deviceName });
         }
     }
     for (const PointToPointLink &l : std::as_const(d->links)) {
         if (Private::Session *s = byInterface.value(l.name)) {
-            found.append({s->handle, s->entryName, s->deviceType, s->deviceName});
+            found.append({ s->handle, s->entryName, s->deviceType, s->deviceName });
             continue;
         }
         const QString entry = d->linkEntries.value(l.name, l.name);
         const QString type = !l.kind.isEmpty() ? l.kind : (l.ppp ? u"ppp"_s : u"ptp"_s);
-        found.append({LinkHandleBase + RasHandle(quint32(l.index)), entry, type, l.name});
+        found.append({ LinkHandleBase + RasHandle(quint32(l.index)), entry, type, l.name });
     }
     *connections = std::move(found);
     return RasError::Success;
@@ -711,7 +709,7 @@ QString PppDialUpService::errorString(int error) const
 
 QStringList PppDialUpService::findAdapters()
 {
-    return {u"PPP- und Punkt-zu-Punkt-Verbindungen"_s};
+    return { u"PPP- und Punkt-zu-Punkt-Verbindungen"_s };
 }
 
 bool PppDialUpService::startStatistics(bool)
@@ -779,13 +777,15 @@ int PppDialUpService::dial(const RasDialParams &params, RasHandle *handle)
     s->handle = SessionHandleBase + d->nextSession++;
     s->entryName = stored.entryName;
     s->peer = Ppp::peerName(stored.entryName);
-    s->deviceType = spec.kind == PppPeerSpec::Kind::PppoE ? u"pppoe"_s : (entry.deviceType.isEmpty() ? u"modem"_s : entry.deviceType);
+    s->deviceType = spec.kind == PppPeerSpec::Kind::PppoE
+        ? u"pppoe"_s
+        : (entry.deviceType.isEmpty() ? u"modem"_s : entry.deviceType);
     s->deviceName = spec.device;
     // "call" reads only from the system's peers folder; any other folder is named as a file.
     if (QDir::cleanPath(d->config.peersFolder) == QLatin1String(Ppp::SystemPeersFolder))
-        s->arguments = {u"call"_s, s->peer};
+        s->arguments = { u"call"_s, s->peer };
     else
-        s->arguments = {u"file"_s, d->config.peersFolder + u'/' + s->peer};
+        s->arguments = { u"file"_s, d->config.peersFolder + u'/' + s->peer };
     s->arguments << u"nodetach"_s;
     const QString user = !params.userName.isEmpty() ? params.userName : stored.userName;
     if (!user.isEmpty())
@@ -801,7 +801,7 @@ int PppDialUpService::dial(const RasDialParams &params, RasHandle *handle)
     if (d->peerIsCurrent(spec) || d->config.helperCommand.isEmpty())
         d->startPppd(session);
     else
-        d->runHelper(&session, {u"write"_s}, Ppp::serializeRequest(spec));
+        d->runHelper(&session, { u"write"_s }, Ppp::serializeRequest(spec));
     return RasError::Success;
 }
 
@@ -863,9 +863,9 @@ bool kernelHasPpp(const QString &root)
         return true;
     // Not loaded yet: pppd's first open of /dev/ppp loads an installed module.
     const QString release = QSysInfo::kernelVersion();
-    const QStringList moduleFolders = {base + "lib/modules/"_L1 + release, base + "usr/lib/modules/"_L1 + release};
+    const QStringList moduleFolders = { base + "lib/modules/"_L1 + release, base + "usr/lib/modules/"_L1 + release };
     for (const QString &modules : moduleFolders) {
-        for (const QString &list : {u"/modules.builtin"_s, u"/modules.dep"_s}) {
+        for (const QString &list : { u"/modules.builtin"_s, u"/modules.dep"_s }) {
             if (readSmallFile(modules + list, 16 * 1024 * 1024).contains("/ppp_generic.ko"))
                 return true;
         }

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -22,11 +21,9 @@ class SecretStore;
  * in the Windows phone-book layout; passwords live in the desktop's secret
  * store, never in that file.
  */
-class PppDialUpService : public DialUpService
-{
+class PppDialUpService : public DialUpService {
 public:
-    struct Config
-    {
+    struct Config {
         /// The folder of the per-user phone book ("rasphone.pbk").
         QString phoneBookFolder;
         QString peersFolder = QStringLiteral("/etc/ppp/peers");

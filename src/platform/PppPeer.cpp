@@ -30,14 +30,30 @@ QString spelledOut(const QString &name)
     QString out;
     for (const QChar c : name) {
         switch (c.unicode()) {
-        case u'ä': out += "ae"_L1; break;
-        case u'ö': out += "oe"_L1; break;
-        case u'ü': out += "ue"_L1; break;
-        case u'Ä': out += "Ae"_L1; break;
-        case u'Ö': out += "Oe"_L1; break;
-        case u'Ü': out += "Ue"_L1; break;
-        case u'ß': out += "ss"_L1; break;
-        default: out += c; break;
+        case u'ä':
+            out += "ae"_L1;
+            break;
+        case u'ö':
+            out += "oe"_L1;
+            break;
+        case u'ü':
+            out += "ue"_L1;
+            break;
+        case u'Ä':
+            out += "Ae"_L1;
+            break;
+        case u'Ö':
+            out += "Oe"_L1;
+            break;
+        case u'Ü':
+            out += "Ue"_L1;
+            break;
+        case u'ß':
+            out += "ss"_L1;
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     // "é" becomes "e": the decomposed form's base letter stays, its accent goes.
@@ -83,7 +99,10 @@ bool checkAddress(const QString &text, QString *error)
 
 QString addressText(quint32 address)
 {
-    return u"%1.%2.%3.%4"_s.arg(address & 0xFF).arg((address >> 8) & 0xFF).arg((address >> 16) & 0xFF).arg(address >> 24);
+    return u"%1.%2.%3.%4"_s.arg(address & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg((address >> 16) & 0xFF)
+        .arg(address >> 24);
 }
 
 bool isPppoE(const RasEntry &entry)
@@ -125,7 +144,8 @@ QString peerName(const QString &entryName)
             break;
     }
     if (safe != entryName) {
-        const QByteArray hash = QCryptographicHash::hash(entryName.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+        const QByteArray hash
+            = QCryptographicHash::hash(entryName.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
         safe += (safe.isEmpty() ? QString() : u"-"_s) + QString::fromLatin1(hash);
     }
     return QLatin1String(PeerPrefix) + safe;
@@ -166,8 +186,9 @@ bool dialNumberFromText(const QString &text, QString *number, QString *error)
             digits += c;
             continue;
         }
-        setError(error, u"Die Rufnummer „%1“ enthält ein unzulässiges Zeichen („%2“); erlaubt sind Ziffern, +, *, # und Komma."_s
-                            .arg(text, QString(c)));
+        setError(error,
+            u"Die Rufnummer „%1“ enthält ein unzulässiges Zeichen („%2“); erlaubt sind Ziffern, +, *, # und Komma."_s
+                .arg(text, QString(c)));
         return false;
     }
     if (digits.isEmpty() || digits == "00"_L1) {
@@ -195,9 +216,10 @@ bool normalizeSerialDevice(const QString &text, QString *device, QString *error)
         *device = text;
         return true;
     }
-    setError(error, text.isEmpty() ? u"Die Verbindung hat kein Modem (Gerät wie /dev/ttyUSB0)."_s
-                                    : u"„%1“ ist kein Modem-Anschluss; erlaubt sind /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* "
-                                      u"und /dev/serial/by-id/..."_s.arg(text));
+    setError(error,
+        text.isEmpty() ? u"Die Verbindung hat kein Modem (Gerät wie /dev/ttyUSB0)."_s
+                       : u"„%1“ ist kein Modem-Anschluss; erlaubt sind /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM* "
+                         u"und /dev/serial/by-id/..."_s.arg(text));
     return false;
 }
 
@@ -205,8 +227,9 @@ bool checkInterfaceName(const QString &name, QString *error)
 {
     static const QRegularExpression pattern(u"^[A-Za-z0-9][A-Za-z0-9._-]{0,14}$"_s);
     if (!pattern.match(name).hasMatch()) {
-        setError(error, name.isEmpty() ? u"Die PPPoE-Verbindung hat keine Netzwerkkarte (wie eth0)."_s
-                                       : u"„%1“ ist kein gültiger Name einer Netzwerkkarte."_s.arg(name));
+        setError(error,
+            name.isEmpty() ? u"Die PPPoE-Verbindung hat keine Netzwerkkarte (wie eth0)."_s
+                           : u"„%1“ ist kein gültiger Name einer Netzwerkkarte."_s.arg(name));
         return false;
     }
     return true;
@@ -226,7 +249,8 @@ bool specFromEntry(const QString &entryName, const RasEntry &entry, PppPeerSpec 
         s.device = device;
     } else {
         s.kind = PppPeerSpec::Kind::Modem;
-        if (!normalizeSerialDevice(device, &s.device, error) || !dialNumberFromText(localNumber(entry), &s.dialNumber, error))
+        if (!normalizeSerialDevice(device, &s.device, error)
+            || !dialNumberFromText(localNumber(entry), &s.dialNumber, error))
             return false;
     }
     s.defaultRoute = entry.options & RasEntryOption::RemoteDefaultGateway;
@@ -319,8 +343,8 @@ bool parseRequest(const QByteArray &bytes, PppPeerSpec *spec, QString *error)
         return false;
     }
     text.chop(1);
-    static const QStringList keys = {"Name"_L1,    "Type"_L1,         "Device"_L1,        "Number"_L1,     "DefaultRoute"_L1,
-                                     "PeerDns"_L1, "LocalAddress"_L1, "VjCompression"_L1, "Compression"_L1};
+    static const QStringList keys = { "Name"_L1, "Type"_L1, "Device"_L1, "Number"_L1, "DefaultRoute"_L1, "PeerDns"_L1,
+        "LocalAddress"_L1, "VjCompression"_L1, "Compression"_L1 };
     QHash<QString, QString> values;
     for (const QString &line : text.split(u'\n')) {
         const qsizetype eq = line.indexOf(u'=');
@@ -346,7 +370,8 @@ bool parseRequest(const QByteArray &bytes, PppPeerSpec *spec, QString *error)
     s.device = values.value(u"Device"_s);
     s.dialNumber = values.value(u"Number"_s);
     s.localAddress = values.value(u"LocalAddress"_s);
-    if (!parseFlag(values.value(u"DefaultRoute"_s), &s.defaultRoute) || !parseFlag(values.value(u"PeerDns"_s), &s.peerDns)
+    if (!parseFlag(values.value(u"DefaultRoute"_s), &s.defaultRoute)
+        || !parseFlag(values.value(u"PeerDns"_s), &s.peerDns)
         || !parseFlag(values.value(u"VjCompression"_s), &s.vjCompression)
         || !parseFlag(values.value(u"Compression"_s), &s.compression)) {
         setError(error, u"Eine Ja/Nein-Angabe der Anfrage ist weder 0 noch 1."_s);
@@ -372,7 +397,8 @@ QByteArray renderPeer(const PppPeerSpec &spec, const QString &chatFolder, uint o
         lines << spec.device << u"115200"_s << u"crtscts"_s << u"lock"_s << u"modem"_s
               << u"connect \"%1 -v -s -f %2/%3\""_s.arg(QLatin1String(ChatProgram), chatFolder, peer);
     }
-    lines << u"noauth"_s << u"hide-password"_s << u"maxfail 1"_s << u"lcp-echo-interval 30"_s << u"lcp-echo-failure 4"_s;
+    lines << u"noauth"_s << u"hide-password"_s << u"maxfail 1"_s << u"lcp-echo-interval 30"_s
+          << u"lcp-echo-failure 4"_s;
     lines << (spec.localAddress.isEmpty() ? u"noipdefault"_s : spec.localAddress + u':');
     if (spec.defaultRoute)
         lines << u"defaultroute"_s;

@@ -15,13 +15,12 @@
  * Shared by the dial-up backend (which builds the request) and the privileged
  * helper rufwerk-peers (which parses and checks it again before writing).
  */
-struct PppPeerSpec
-{
+struct PppPeerSpec {
     enum class Kind { Modem, PppoE };
 
     QString entryName;
     Kind kind = Kind::Modem;
-    QString device;     // "/dev/ttyUSB0" for a modem, "eth0" for PPPoE
+    QString device; // "/dev/ttyUSB0" for a modem, "eth0" for PPPoE
     QString dialNumber; // digits, "*", "#" and "," only; modems only
     bool defaultRoute = true;
     bool peerDns = true;
@@ -93,8 +92,8 @@ bool parseRequest(const QByteArray &bytes, PppPeerSpec *spec, QString *error);
 QByteArray renderPeer(const PppPeerSpec &spec, const QString &chatFolder, uint ownerUid);
 /// The chat file of a modem entry (empty for PPPoE): the modem's reset gets
 /// initTimeoutSeconds to answer, the dial dialTimeoutSeconds to connect.
-QByteArray renderChat(const PppPeerSpec &spec, int dialTimeoutSeconds = DialTimeoutSeconds,
-                      int initTimeoutSeconds = InitTimeoutSeconds);
+QByteArray renderChat(
+    const PppPeerSpec &spec, int dialTimeoutSeconds = DialTimeoutSeconds, int initTimeoutSeconds = InitTimeoutSeconds);
 /// The owner recorded in a peer file written by the helper; false when the
 /// text is no peer of ours.
 bool peerOwner(const QByteArray &peerText, uint *ownerUid);

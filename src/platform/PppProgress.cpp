@@ -136,15 +136,15 @@ void PppProgress::feedLine(const QString &rawLine)
     } else if (line.contains("/dev/ppp"_L1) || line.contains("lacks kernel support for PPP"_L1)) {
         fail(PppError::KernelLacksPpp);
     } else if (line.contains("unrecognized option"_L1) || line.startsWith("Can't open options file"_L1)
-               || line.contains("privileged option"_L1)) {
+        || line.contains("privileged option"_L1)) {
         fail(PppError::OptionsRejected, line);
     } else if (line.startsWith("LCP: timeout sending Config-Requests"_L1)) {
         fail(PppError::NegotiationFailed);
     } else if (line.startsWith("Connect script failed"_L1)) {
         m_scriptFailed = true;
     } else if (!line.startsWith("Terminating on signal"_L1) && !line.startsWith("Connection terminated"_L1)
-               && !line.startsWith("Connect time"_L1) && !line.startsWith("Sent "_L1)
-               && !line.startsWith("Script "_L1) && !line.startsWith("Hangup"_L1)) {
+        && !line.startsWith("Connect time"_L1) && !line.startsWith("Sent "_L1) && !line.startsWith("Script "_L1)
+        && !line.startsWith("Hangup"_L1)) {
         m_lastMessage = line;
     }
 }

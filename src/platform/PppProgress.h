@@ -52,8 +52,7 @@ constexpr int AuthTopeerFailed = 19;
  * port, dialing, authenticating, connected, disconnected; busy, no answer, no
  * carrier, no dial tone, authentication failure and pppd's own failures.
  */
-class PppProgress
-{
+class PppProgress {
 public:
     /// One line of output, without its line end.
     void feedLine(const QString &line);

@@ -6,7 +6,6 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -14,7 +13,6 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <vector>
 
 extern char **environ;
@@ -77,8 +75,8 @@ int PppdProcess::start(const QString &program, const QStringList &arguments, con
 {
     if (m_pid != 0)
         return EBUSY;
-    int output[2] = {-1, -1};
-    int secret[2] = {-1, -1};
+    int output[2] = { -1, -1 };
+    int secret[2] = { -1, -1 };
     if (!makePipe(output))
         return errno ? errno : EMFILE;
     if (password) {

@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 class QSocketNotifier;
@@ -20,8 +19,7 @@ class QTimer;
  * Unlike QProcess, a run can be released: the program stops watching and pppd
  * keeps the line up after the program has ended.
  */
-class PppdProcess : public QObject
-{
+class PppdProcess : public QObject {
     Q_OBJECT
 
 public:

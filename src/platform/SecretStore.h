@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
 /**
@@ -11,8 +10,7 @@
  * desktop's secret store, never a file of its own. Each call waits for the
  * store's answer (a locked store may ask the user to unlock it first).
  */
-class SecretStore
-{
+class SecretStore {
 public:
     virtual ~SecretStore() = default;
 

@@ -13,7 +13,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -93,7 +92,8 @@ bool readExisting(const QByteArray &file, QByteArray *text)
     if (fd < 0) {
         if (errno == ENOENT)
             return false;
-        quit(Ppp::HelperExit::WriteFailed, u"„%1“ kann nicht gelesen werden: %2"_s.arg(QString::fromLocal8Bit(file), systemError(errno)));
+        quit(Ppp::HelperExit::WriteFailed,
+            u"„%1“ kann nicht gelesen werden: %2"_s.arg(QString::fromLocal8Bit(file), systemError(errno)));
     }
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -128,7 +128,7 @@ void writeFile(const QString &dir, const QString &name, const QByteArray &text)
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         quit(Ppp::HelperExit::WriteFailed,
-             u"Der Ordner „%1“ kann nicht beschrieben werden: %2"_s.arg(dir, systemError(errno)));
+            u"Der Ordner „%1“ kann nicht beschrieben werden: %2"_s.arg(dir, systemError(errno)));
     }
     bool ok = fchmod(fd, 0640) == 0;
     if (ok && geteuid() == 0) {
@@ -142,7 +142,7 @@ void writeFile(const QString &dir, const QString &name, const QByteArray &text)
         const int failure = ok ? errno : error;
         unlink(temp.constData());
         quit(Ppp::HelperExit::WriteFailed,
-             u"„%1/%2“ kann nicht geschrieben werden: %3"_s.arg(dir, name, systemError(failure)));
+            u"„%1/%2“ kann nicht geschrieben werden: %3"_s.arg(dir, name, systemError(failure)));
     }
 }
 
@@ -156,7 +156,8 @@ void ensureFolder(const QString &dir)
         return;
     }
     if (mkdir(local.constData(), 02750) != 0)
-        quit(Ppp::HelperExit::WriteFailed, u"Der Ordner „%1“ kann nicht angelegt werden: %2"_s.arg(dir, systemError(errno)));
+        quit(Ppp::HelperExit::WriteFailed,
+            u"Der Ordner „%1“ kann nicht angelegt werden: %2"_s.arg(dir, systemError(errno)));
     if (geteuid() == 0) {
         if (const group *dip = getgrnam("dip")) {
             if (chown(local.constData(), 0, dip->gr_gid) != 0)
@@ -169,7 +170,7 @@ void removeFile(const QString &dir, const QString &name)
 {
     if (unlink(path(dir, name).constData()) != 0 && errno != ENOENT) {
         quit(Ppp::HelperExit::WriteFailed,
-             u"„%1/%2“ kann nicht gelöscht werden: %3"_s.arg(dir, name, systemError(errno)));
+            u"„%1/%2“ kann nicht gelöscht werden: %3"_s.arg(dir, name, systemError(errno)));
     }
 }
 

@@ -11,8 +11,7 @@ using namespace Qt::StringLiterals;
 
 // The desktop's secret store for real: a D-Bus session bus and a GNOME
 // keyring of the test's own, started here and ended here.
-class TestKeychainStore : public QObject
-{
+class TestKeychainStore : public QObject {
     Q_OBJECT
 
 private:
@@ -52,15 +51,16 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", m_home.filePath(u"data"_s).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", m_home.filePath(u"config"_s).toLocal8Bit());
 
-        m_bus.start(busDaemon, {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address=1"_s,
-                                u"--address=unix:path="_s + m_home.filePath(u"bus"_s)});
+        m_bus.start(busDaemon,
+            { u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address=1"_s,
+                u"--address=unix:path="_s + m_home.filePath(u"bus"_s) });
         QVERIFY(m_bus.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
         const QByteArray address = m_bus.readLine().trimmed();
         QVERIFY(address.startsWith("unix:"));
         qputenv("DBUS_SESSION_BUS_ADDRESS", address);
 
-        m_keyring.start(keyringDaemon, {u"--foreground"_s, u"--unlock"_s, u"--components=secrets"_s});
+        m_keyring.start(keyringDaemon, { u"--foreground"_s, u"--unlock"_s, u"--components=secrets"_s });
         QVERIFY(m_keyring.waitForStarted(5000));
         m_keyring.write("test-keyring-password");
         m_keyring.closeWriteChannel();

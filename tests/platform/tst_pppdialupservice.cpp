@@ -13,7 +13,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,8 +22,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 /// A link table whose contents and failures the test sets.
-class FakeLinkWatcher : public LinkWatcher
-{
+class FakeLinkWatcher : public LinkWatcher {
 public:
     QList<PointToPointLink> links;
     int failure = 0; // an errno for the next polls
@@ -59,8 +57,7 @@ bool processRuns(qint64 pid)
 
 } // namespace
 
-class TestPppDialUpService : public QObject
-{
+class TestPppDialUpService : public QObject {
     Q_OBJECT
 
 private:
@@ -76,8 +73,8 @@ private:
 
     void start() { m_service = std::make_unique<PppDialUpService>(m_config); }
 
-    void addModemEntry(const QString &name, const QString &number = u"0192 9177"_s,
-                       const QString &device = u"/dev/ttyUSB0"_s)
+    void addModemEntry(
+        const QString &name, const QString &number = u"0192 9177"_s, const QString &device = u"/dev/ttyUSB0"_s)
     {
         RasEntry e;
         e.deviceType = u"modem"_s;
@@ -116,15 +113,16 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        for (const QString &folder : {u"book"_s, u"peers"_s, u"run"_s})
+        for (const QString &folder : { u"book"_s, u"peers"_s, u"run"_s })
             QVERIFY(QDir().mkpath(path(folder)));
         // The fake pppd, and the real helper behind a wrapper that counts its runs.
         const QString fakePppd = QFINDTESTDATA("fixtures/fake-pppd.sh");
         QVERIFY(!fakePppd.isEmpty());
         QVERIFY(QFile::copy(fakePppd, path(u"pppd"_s)));
         QVERIFY(QFile::setPermissions(path(u"pppd"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(writeAll(path(u"helper"_s), ("#!/bin/sh\necho run >> '" + path(u"helper-runs"_s).toLocal8Bit()
-                                            + "'\nexec '" + helper().toLocal8Bit() + "' \"$@\"\n")));
+        QVERIFY(writeAll(path(u"helper"_s),
+            ("#!/bin/sh\necho run >> '" + path(u"helper-runs"_s).toLocal8Bit() + "'\nexec '" + helper().toLocal8Bit()
+                + "' \"$@\"\n")));
         QVERIFY(QFile::setPermissions(path(u"helper"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         m_secrets = std::make_shared<FakeSecretStore>();
@@ -135,7 +133,7 @@ private Q_SLOTS:
         m_config.chatFolder = path(u"chatscripts"_s);
         m_config.runFolder = path(u"run"_s);
         m_config.pppdPath = path(u"pppd"_s);
-        m_config.helperCommand = {path(u"helper"_s)};
+        m_config.helperCommand = { path(u"helper"_s) };
         m_config.kernelCheck = [] { return true; };
         m_config.secrets = m_secrets;
         m_config.links = m_links;
@@ -178,8 +176,8 @@ private Q_SLOTS:
         QCOMPARE(read.userName, u"anna"_s);
 
         QCOMPARE(m_service->renameEntry(u"Netzwerk Nord"_s, u"Netz Süd"_s), RasError::Success);
-        QCOMPARE(m_secrets->passwords.keys(), QStringList{u"Netz Süd"_s});
-        QCOMPARE(m_service->setEntryDialParams({u"Netz Süd"_s, {}, {}, u"anna"_s, {}, {}}, true), RasError::Success);
+        QCOMPARE(m_secrets->passwords.keys(), QStringList { u"Netz Süd"_s });
+        QCOMPARE(m_service->setEntryDialParams({ u"Netz Süd"_s, {}, {}, u"anna"_s, {}, {} }, true), RasError::Success);
         QVERIFY(m_secrets->passwords.isEmpty());
         QCOMPARE(m_service->getEntryDialParams(u"Netz Süd"_s, &read, &stored), RasError::Success);
         QVERIFY(!stored);
@@ -202,7 +200,7 @@ private Q_SLOTS:
     void secretStoreFailureChangesNothing()
     {
         m_secrets->fail = true;
-        RasDialParams params{u"Netzwerk Nord"_s, {}, {}, u"neu"_s, u"pw"_s, {}};
+        RasDialParams params { u"Netzwerk Nord"_s, {}, {}, u"neu"_s, u"pw"_s, {} };
         const int result = m_service->setEntryDialParams(params, false);
         QCOMPARE(result, PppError::SecretStoreFailed);
         QCOMPARE(m_service->errorString(result), m_secrets->failure);
@@ -210,7 +208,7 @@ private Q_SLOTS:
         QCOMPARE(m_service->renameEntry(u"Netzwerk Nord"_s, u"Anders"_s), PppError::SecretStoreFailed);
         QStringList names;
         QCOMPARE(m_service->enumEntries(&names), RasError::Success);
-        QCOMPARE(names, QStringList{u"Netzwerk Nord"_s});
+        QCOMPARE(names, QStringList { u"Netzwerk Nord"_s });
     }
 
     void badEntriesAreRefused_data()
@@ -221,15 +219,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("messagePart");
 
-        QTest::newRow("number with letters") << u"A"_s << u"/dev/ttyUSB0"_s << u"0800 BLUMEN"_s << PppError::InvalidEntry
-                                             << u"Rufnummer"_s;
+        QTest::newRow("number with letters")
+            << u"A"_s << u"/dev/ttyUSB0"_s << u"0800 BLUMEN"_s << PppError::InvalidEntry << u"Rufnummer"_s;
         QTest::newRow("not a modem") << u"A"_s << u"/dev/sda"_s << u"1"_s << PppError::InvalidEntry << u"kein Modem"_s;
-        QTest::newRow("name with newline") << u"A\nB"_s << u"/dev/ttyUSB0"_s << u"1"_s << RasError::InvalidName
-                                           << QString();
-        QTest::newRow("name with slash") << u"A/B"_s << u"/dev/ttyUSB0"_s << u"1"_s << RasError::InvalidName << QString();
-        QTest::newRow("name with dots") << u"../etc"_s << u"/dev/ttyUSB0"_s << u"1"_s << RasError::InvalidName << QString();
-        QTest::newRow("being created: empty fields pass") << u"Neu"_s << QString() << QString() << RasError::Success
-                                                          << QString();
+        QTest::newRow("name with newline")
+            << u"A\nB"_s << u"/dev/ttyUSB0"_s << u"1"_s << RasError::InvalidName << QString();
+        QTest::newRow("name with slash") << u"A/B"_s << u"/dev/ttyUSB0"_s << u"1"_s << RasError::InvalidName
+                                         << QString();
+        QTest::newRow("name with dots") << u"../etc"_s << u"/dev/ttyUSB0"_s << u"1"_s << RasError::InvalidName
+                                        << QString();
+        QTest::newRow("being created: empty fields pass")
+            << u"Neu"_s << QString() << QString() << RasError::Success << QString();
     }
 
     void badEntriesAreRefused()
@@ -252,7 +252,7 @@ private Q_SLOTS:
 
     void dialRunsPppdAndHangsUp()
     {
-        RasDialParams params{u"Netzwerk Nord"_s, {}, {}, u"anna"_s, u"Ge heim'\"§"_s, {}};
+        RasDialParams params { u"Netzwerk Nord"_s, {}, {}, u"anna"_s, u"Ge heim'\"§"_s, {} };
         QCOMPARE(m_service->setEntryDialParams(params, false), RasError::Success);
         const RasHandle handle = dial(u"connected"_s, u"hold"_s);
         QVERIFY(handle != 0);
@@ -271,15 +271,16 @@ private Q_SLOTS:
 
         // The password came on descriptor 3, never on the command line.
         const QStringList args = QString::fromUtf8(readAll(m_record + u".args"_s)).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(args, (QStringList{u"file"_s, m_config.peersFolder + u'/' + peer, u"nodetach"_s, u"user"_s, u"anna"_s,
-                                    u"passwordfd"_s, u"3"_s}));
+        QCOMPARE(args,
+            (QStringList { u"file"_s, m_config.peersFolder + u'/' + peer, u"nodetach"_s, u"user"_s, u"anna"_s,
+                u"passwordfd"_s, u"3"_s }));
         QCOMPARE(readAll(m_record + u".password"_s), params.password.toUtf8());
 
         // Its interface carries the entry's name.
         PointToPointLink ppp0 = link(9, u"ppp0"_s, 100, 200);
         ppp0.localAddress = u"10.11.12.13"_s;
         ppp0.remoteAddress = u"10.64.64.64"_s;
-        m_links->links = {ppp0, link(4, u"tun0"_s)};
+        m_links->links = { ppp0, link(4, u"tun0"_s) };
         QList<RasConnection> connections;
         QCOMPARE(m_service->enumConnections(&connections), RasError::Success);
         QCOMPARE(connections.size(), 2);
@@ -312,8 +313,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("messagePart");
 
         QTest::newRow("busy") << u"busy"_s << u"8"_s << RasError::LineBusy << u"besetzt"_s;
-        QTest::newRow("authentication failed") << u"auth-failed"_s << u"19"_s << RasError::AuthenticationFailure
-                                               << u"Kennwort"_s;
+        QTest::newRow("authentication failed")
+            << u"auth-failed"_s << u"19"_s << RasError::AuthenticationFailure << u"Kennwort"_s;
         QTest::newRow("device locked") << u"locked"_s << u"6"_s << PppError::DeviceLocked
                                        << u"/dev/ttyUSB0 (Prozess 4242)"_s;
         QTest::newRow("remote hang-up") << u"remote-hangup"_s << u"16"_s << RasError::RemoteDisconnection
@@ -345,7 +346,8 @@ private Q_SLOTS:
         QTest::newRow("pppd missing") << u"no-pppd"_s << PppError::PppdMissing << u"„ppp“"_s;
         QTest::newRow("pppd not executable") << u"pppd-not-executable"_s << PppError::PppdNotPermitted << u"dip"_s;
         QTest::newRow("entry without number") << u"no-number"_s << PppError::InvalidEntry << u"keine Rufnummer"_s;
-        QTest::newRow("unknown entry") << u"unknown-entry"_s << RasError::CannotFindPhonebookEntry << u"nicht gefunden"_s;
+        QTest::newRow("unknown entry") << u"unknown-entry"_s << RasError::CannotFindPhonebookEntry
+                                       << u"nicht gefunden"_s;
     }
 
     void dialRefused()
@@ -389,7 +391,7 @@ private Q_SLOTS:
         QFETCH(QString, messagePart);
 
         if (helperMissing) {
-            m_config.helperCommand = {path(u"no-such-helper"_s)};
+            m_config.helperCommand = { path(u"no-such-helper"_s) };
         } else {
             QVERIFY(writeAll(path(u"peers-file"_s), "x"));
             m_config.peersFolder = path(u"peers-file"_s);
@@ -401,7 +403,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(status(handle).state, RasState::Disconnected, 10000);
         QCOMPARE(status(handle).error, PppError::PeerNotWritten);
         QVERIFY2(m_service->errorString(PppError::PeerNotWritten).contains(messagePart),
-                 qPrintable(m_service->errorString(PppError::PeerNotWritten)));
+            qPrintable(m_service->errorString(PppError::PeerNotWritten)));
         QVERIFY(!QFile::exists(m_record + u".args"_s));
     }
 
@@ -421,7 +423,8 @@ private Q_SLOTS:
 
     void deleteEntryRemovesPeerAndPassword()
     {
-        QCOMPARE(m_service->setEntryDialParams({u"Netzwerk Nord"_s, {}, {}, u"anna"_s, u"pw"_s, {}}, false), RasError::Success);
+        QCOMPARE(m_service->setEntryDialParams({ u"Netzwerk Nord"_s, {}, {}, u"anna"_s, u"pw"_s, {} }, false),
+            RasError::Success);
         const RasHandle handle = dial(u"busy"_s, u"8"_s);
         QTRY_COMPARE_WITH_TIMEOUT(status(handle).state, RasState::Disconnected, 10000);
         const QString peer = m_config.peersFolder + u'/' + Ppp::peerName(u"Netzwerk Nord"_s);
@@ -445,7 +448,7 @@ private Q_SLOTS:
         tun0.ppp = false;
         tun0.kind = u"tun"_s;
         tun0.up = false;
-        m_links->links = {ppp1, tun0};
+        m_links->links = { ppp1, tun0 };
 
         QList<RasConnection> connections;
         QCOMPARE(m_service->enumConnections(&connections), RasError::Success);
@@ -467,7 +470,7 @@ private Q_SLOTS:
 
     void failedReadIsNoEmptyTable()
     {
-        m_links->links = {link(3, u"ppp0"_s)};
+        m_links->links = { link(3, u"ppp0"_s) };
         QList<RasConnection> connections;
         QCOMPARE(m_service->enumConnections(&connections), RasError::Success);
         QCOMPARE(connections.size(), 1);
@@ -485,18 +488,18 @@ private Q_SLOTS:
         RasStatistics statistics;
         const auto totals = [this] { return qMakePair(m_service->totalBytesSent(), m_service->totalBytesReceived()); };
         // Traffic from before the start does not count.
-        m_links->links = {link(5, u"ppp0"_s, 1000, 2000)};
+        m_links->links = { link(5, u"ppp0"_s, 1000, 2000) };
         QVERIFY(m_service->readStatistics(&statistics));
         QCOMPARE(totals(), qMakePair(0ull, 0ull));
-        m_links->links = {link(5, u"ppp0"_s, 1500, 2600)};
+        m_links->links = { link(5, u"ppp0"_s, 1500, 2600) };
         QVERIFY(m_service->readStatistics(&statistics));
         QCOMPARE(totals(), qMakePair(500ull, 600ull));
         // Re-created with a new index: its counters start from zero.
-        m_links->links = {link(7, u"ppp0"_s, 100, 50)};
+        m_links->links = { link(7, u"ppp0"_s, 100, 50) };
         QVERIFY(m_service->readStatistics(&statistics));
         QCOMPARE(totals(), qMakePair(600ull, 650ull));
         // Same index, counters back (the interface was reset): counted from zero.
-        m_links->links = {link(7, u"ppp0"_s, 10, 10)};
+        m_links->links = { link(7, u"ppp0"_s, 10, 10) };
         QVERIFY(m_service->readStatistics(&statistics));
         QCOMPARE(totals(), qMakePair(610ull, 660ull));
         // Gone, then a failed read: nothing goes backwards.
@@ -507,9 +510,9 @@ private Q_SLOTS:
         QCOMPARE(totals(), qMakePair(610ull, 660ull));
         // Beyond 32 bits.
         m_links->failure = 0;
-        m_links->links = {link(8, u"ppp2"_s, 0, 0)};
+        m_links->links = { link(8, u"ppp2"_s, 0, 0) };
         QVERIFY(m_service->readStatistics(&statistics));
-        m_links->links = {link(8, u"ppp2"_s, 5000000000ull, 0)};
+        m_links->links = { link(8, u"ppp2"_s, 5000000000ull, 0) };
         QVERIFY(m_service->readStatistics(&statistics));
         QCOMPARE(m_service->totalBytesSent(), 5000000610ull);
     }
@@ -520,7 +523,7 @@ private Q_SLOTS:
     {
         if (kernelHasPpp())
             QSKIP("this kernel has PPP: the case of a kernel without it cannot be shown here");
-        const QString pppd = QStandardPaths::findExecutable(u"pppd"_s, {u"/usr/sbin"_s, u"/sbin"_s});
+        const QString pppd = QStandardPaths::findExecutable(u"pppd"_s, { u"/usr/sbin"_s, u"/sbin"_s });
         if (pppd.isEmpty())
             QSKIP("needs pppd (Debian package ppp)");
         if (geteuid() != 0)
@@ -530,7 +533,7 @@ private Q_SLOTS:
         m_config.pppdPath = pppd;
         start();
         addModemEntry(u"Echt"_s, u"0192 9177"_s, u"/dev/ttyS0"_s);
-        RasDialParams params{u"Echt"_s, {}, {}, u"anna"_s, u"pw"_s, {}};
+        RasDialParams params { u"Echt"_s, {}, {}, u"anna"_s, u"pw"_s, {} };
         RasHandle handle = 0;
         QCOMPARE(m_service->dial(params, &handle), RasError::Success);
         QTRY_COMPARE_WITH_TIMEOUT(status(handle).state, RasState::Disconnected, 10000);
@@ -549,13 +552,18 @@ private Q_SLOTS:
         const QString modules = u"lib/modules/"_s + QSysInfo::kernelVersion();
         QTest::newRow("nothing") << QString() << QByteArray() << false;
         QTest::newRow("device node") << u"dev/ppp"_s << QByteArray() << true;
-        QTest::newRow("device registered") << u"proc/devices"_s << QByteArray("Character devices:\n  4 tty\n108 ppp\n") << true;
-        QTest::newRow("other devices only") << u"proc/devices"_s << QByteArray("Character devices:\n  4 tty\n108 pppx\n") << false;
+        QTest::newRow("device registered")
+            << u"proc/devices"_s << QByteArray("Character devices:\n  4 tty\n108 ppp\n") << true;
+        QTest::newRow("other devices only")
+            << u"proc/devices"_s << QByteArray("Character devices:\n  4 tty\n108 pppx\n") << false;
         QTest::newRow("module loaded") << u"sys/module/ppp_generic/refcnt"_s << QByteArray("1\n") << true;
-        QTest::newRow("module installed") << modules + u"/modules.dep"_s
-                                          << QByteArray("kernel/drivers/net/ppp/ppp_generic.ko: kernel/lib/crc-ccitt.ko\n") << true;
-        QTest::newRow("module built in") << modules + u"/modules.builtin"_s << QByteArray("kernel/drivers/net/ppp/ppp_generic.ko\n") << true;
-        QTest::newRow("other modules only") << modules + u"/modules.dep"_s << QByteArray("kernel/drivers/net/tun.ko:\n") << false;
+        QTest::newRow("module installed")
+            << modules + u"/modules.dep"_s
+            << QByteArray("kernel/drivers/net/ppp/ppp_generic.ko: kernel/lib/crc-ccitt.ko\n") << true;
+        QTest::newRow("module built in") << modules + u"/modules.builtin"_s
+                                         << QByteArray("kernel/drivers/net/ppp/ppp_generic.ko\n") << true;
+        QTest::newRow("other modules only")
+            << modules + u"/modules.dep"_s << QByteArray("kernel/drivers/net/tun.ko:\n") << false;
     }
 
     void kernelHasPppFromWhatTheSystemShows()
@@ -590,8 +598,9 @@ private Q_SLOTS:
         QStringList names;
         for (const RasDevice &d : std::as_const(devices))
             names << d.type + u' ' + d.name;
-        QCOMPARE(names, (QStringList{u"modem /dev/ttyUSB2"_s, u"modem /dev/ttyUSB10"_s, u"modem /dev/ttyS0"_s,
-                                     u"modem /dev/ttyACM0"_s, u"pppoe eth0"_s}));
+        QCOMPARE(names,
+            (QStringList { u"modem /dev/ttyUSB2"_s, u"modem /dev/ttyUSB10"_s, u"modem /dev/ttyS0"_s,
+                u"modem /dev/ttyACM0"_s, u"pppoe eth0"_s }));
     }
 
     void backendChoice_data()

@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,10 +38,25 @@ PppPeerSpec validSpec(const QString &name = u"Netzwerk Nord"_s)
 bool onlyTemplateOptions(const QByteArray &peer, QString *offending)
 {
     static const QSet<QString> allowed = {
-        u"115200"_s,      u"crtscts"_s,       u"lock"_s,           u"modem"_s,       u"connect"_s,    u"noauth"_s,
-        u"hide-password"_s, u"maxfail"_s,     u"lcp-echo-interval"_s, u"lcp-echo-failure"_s, u"noipdefault"_s,
-        u"defaultroute"_s, u"usepeerdns"_s,   u"novj"_s,           u"nobsdcomp"_s,   u"nodeflate"_s,  u"plugin"_s,
-        u"linkname"_s,    u"ipparam"_s,
+        u"115200"_s,
+        u"crtscts"_s,
+        u"lock"_s,
+        u"modem"_s,
+        u"connect"_s,
+        u"noauth"_s,
+        u"hide-password"_s,
+        u"maxfail"_s,
+        u"lcp-echo-interval"_s,
+        u"lcp-echo-failure"_s,
+        u"noipdefault"_s,
+        u"defaultroute"_s,
+        u"usepeerdns"_s,
+        u"novj"_s,
+        u"nobsdcomp"_s,
+        u"nodeflate"_s,
+        u"plugin"_s,
+        u"linkname"_s,
+        u"ipparam"_s,
     };
     static const QRegularExpression device(u"^/dev/tty(S|USB|ACM)\\d+$|^nic-[A-Za-z0-9._-]+$|^[\\d.]+:$"_s);
     for (const QString &line : QString::fromUtf8(peer).split(u'\n', Qt::SkipEmptyParts)) {
@@ -59,15 +73,13 @@ bool onlyTemplateOptions(const QByteArray &peer, QString *offending)
 
 } // namespace
 
-class TestPppPeer : public QObject
-{
+class TestPppPeer : public QObject {
     Q_OBJECT
 
 private:
     QString helper() const { return qEnvironmentVariable("RUFWERK_TEST_BIN") + "/rufwerk-peers"_L1; }
 
-    struct HelperRun
-    {
+    struct HelperRun {
         int exitCode = -1;
         QString message;
     };
@@ -83,14 +95,15 @@ private:
         environment.remove(u"PKEXEC_UID"_s);
         process.setProcessEnvironment(environment);
         if (geteuid() == 0)
-            process.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, helper(), command});
+            process.start(
+                u"setpriv"_s, { u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, helper(), command });
         else
-            process.start(helper(), {command});
+            process.start(helper(), { command });
         process.write(input);
         process.closeWriteChannel();
         if (!process.waitForFinished(10000))
             return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardError()).trimmed()};
+        return { process.exitCode(), QString::fromUtf8(process.readAllStandardError()).trimmed() };
     }
 
     uint helperUid() const { return geteuid() == 0 ? 65534u : uint(getuid()); }
@@ -108,7 +121,7 @@ private Q_SLOTS:
         m_chats = m_dir->filePath(u"chatscripts"_s);
         QVERIFY(QDir().mkpath(m_peers));
         // The helper may run as another user: it must be able to write here.
-        for (const QString &path : {m_dir->path(), m_peers})
+        for (const QString &path : { m_dir->path(), m_peers })
             QVERIFY(chmod(QFile::encodeName(path).constData(), 0777) == 0);
     }
 
@@ -139,7 +152,8 @@ private Q_SLOTS:
 
     void peerNamesNeverCollide()
     {
-        const QStringList names = {u"A B"_s, u"A-B"_s, u"A_B"_s, u"A/B"_s, u"AB"_s, u"A  B"_s, u"a b"_s, u"Ä B"_s, u"Ae B"_s};
+        const QStringList names
+            = { u"A B"_s, u"A-B"_s, u"A_B"_s, u"A/B"_s, u"AB"_s, u"A  B"_s, u"a b"_s, u"Ä B"_s, u"Ae B"_s };
         QSet<QString> peers;
         for (const QString &name : names)
             peers.insert(Ppp::peerName(name));
@@ -157,34 +171,34 @@ private Q_SLOTS:
 
         QTest::newRow("usb modem, formatted number") << u"modem"_s << u"/dev/ttyUSB0"_s << u"(030) 1234-56"_s
                                                      << u"/dev/ttyUSB0"_s << u"030123456"_s << QString();
-        QTest::newRow("bare device name") << u"modem"_s << u"ttyACM1"_s << u"0192 9177"_s << u"/dev/ttyACM1"_s
-                                          << u"01929177"_s << QString();
-        QTest::newRow("international number") << u"isdn"_s << u"/dev/ttyS0"_s << u"+49 30 1234"_s << u"/dev/ttyS0"_s
-                                              << u"0049301234"_s << QString();
-        QTest::newRow("modem port after the name") << u"modem"_s << u"Standardmodem\0/dev/ttyUSB2"_s << u"1"_s
-                                                   << u"/dev/ttyUSB2"_s << u"1"_s << QString();
+        QTest::newRow("bare device name")
+            << u"modem"_s << u"ttyACM1"_s << u"0192 9177"_s << u"/dev/ttyACM1"_s << u"01929177"_s << QString();
+        QTest::newRow("international number")
+            << u"isdn"_s << u"/dev/ttyS0"_s << u"+49 30 1234"_s << u"/dev/ttyS0"_s << u"0049301234"_s << QString();
+        QTest::newRow("modem port after the name")
+            << u"modem"_s << u"Standardmodem\0/dev/ttyUSB2"_s << u"1"_s << u"/dev/ttyUSB2"_s << u"1"_s << QString();
         QTest::newRow("stable serial name") << u"modem"_s << u"/dev/serial/by-id/usb-ZyXEL_Omni_56K-if00"_s << u"1"_s
                                             << u"/dev/serial/by-id/usb-ZyXEL_Omni_56K-if00"_s << u"1"_s << QString();
-        QTest::newRow("number with letters") << u"modem"_s << u"/dev/ttyUSB0"_s << u"0800-FLOWERS"_s << QString()
-                                             << QString() << u"Rufnummer"_s;
-        QTest::newRow("number with a quote") << u"modem"_s << u"/dev/ttyUSB0"_s << u"123\" ABORT"_s << QString()
-                                             << QString() << u"Rufnummer"_s;
+        QTest::newRow("number with letters")
+            << u"modem"_s << u"/dev/ttyUSB0"_s << u"0800-FLOWERS"_s << QString() << QString() << u"Rufnummer"_s;
+        QTest::newRow("number with a quote")
+            << u"modem"_s << u"/dev/ttyUSB0"_s << u"123\" ABORT"_s << QString() << QString() << u"Rufnummer"_s;
         QTest::newRow("no number") << u"modem"_s << u"/dev/ttyUSB0"_s << u" "_s << QString() << QString()
                                    << u"keine Rufnummer"_s;
         QTest::newRow("number too long") << u"modem"_s << u"/dev/ttyUSB0"_s << QString(41, u'1') << QString()
                                          << QString() << u"länger"_s;
-        QTest::newRow("disk instead of modem") << u"modem"_s << u"/dev/sda"_s << u"1"_s << QString() << QString()
-                                               << u"kein Modem"_s;
+        QTest::newRow("disk instead of modem")
+            << u"modem"_s << u"/dev/sda"_s << u"1"_s << QString() << QString() << u"kein Modem"_s;
         QTest::newRow("path escape") << u"modem"_s << u"/dev/serial/by-id/../../sda"_s << u"1"_s << QString()
                                      << QString() << u"kein Modem"_s;
-        QTest::newRow("option after the device") << u"modem"_s << u"/dev/ttyUSB0 nodetach"_s << u"1"_s << QString()
-                                                 << QString() << u"kein Modem"_s;
+        QTest::newRow("option after the device")
+            << u"modem"_s << u"/dev/ttyUSB0 nodetach"_s << u"1"_s << QString() << QString() << u"kein Modem"_s;
         QTest::newRow("no device") << u"modem"_s << QString() << u"1"_s << QString() << QString() << u"kein Modem"_s;
         QTest::newRow("pppoe") << u"PPPoE"_s << u"eth0"_s << QString() << u"eth0"_s << QString() << QString();
-        QTest::newRow("pppoe with an option") << u"pppoe"_s << u"eth0\nplugin evil.so"_s << QString() << QString()
-                                              << QString() << u"Netzwerkkarte"_s;
-        QTest::newRow("pppoe without interface") << u"pppoe"_s << QString() << QString() << QString() << QString()
-                                                 << u"keine Netzwerkkarte"_s;
+        QTest::newRow("pppoe with an option")
+            << u"pppoe"_s << u"eth0\nplugin evil.so"_s << QString() << QString() << QString() << u"Netzwerkkarte"_s;
+        QTest::newRow("pppoe without interface")
+            << u"pppoe"_s << QString() << QString() << QString() << QString() << u"keine Netzwerkkarte"_s;
     }
 
     void specFromEntry()
@@ -239,12 +253,12 @@ private Q_SLOTS:
     void renderedFilesCarryNothingButTheTemplate()
     {
         // Names reach the file only as a comment; nothing else of them does.
-        for (const QString &name : {u"Netz \"x\" connect /bin/sh"_s, u"宽带连接"_s, u"#plugin evil.so"_s}) {
+        for (const QString &name : { u"Netz \"x\" connect /bin/sh"_s, u"宽带连接"_s, u"#plugin evil.so"_s }) {
             PppPeerSpec spec = validSpec(name);
             QVERIFY(!spec.entryName.isEmpty());
             QString offending;
             QVERIFY2(onlyTemplateOptions(Ppp::renderPeer(spec, u"/etc/chatscripts"_s, 1000), &offending),
-                     qPrintable(offending));
+                qPrintable(offending));
         }
         PppPeerSpec pppoe;
         QString error;
@@ -253,7 +267,8 @@ private Q_SLOTS:
         entry.deviceName = u"enp3s0"_s;
         QVERIFY(Ppp::specFromEntry(u"DSL"_s, entry, &pppoe, &error));
         QString offending;
-        QVERIFY2(onlyTemplateOptions(Ppp::renderPeer(pppoe, u"/etc/chatscripts"_s, 1000), &offending), qPrintable(offending));
+        QVERIFY2(onlyTemplateOptions(Ppp::renderPeer(pppoe, u"/etc/chatscripts"_s, 1000), &offending),
+            qPrintable(offending));
         QVERIFY(Ppp::renderChat(pppoe).isEmpty());
     }
 
@@ -296,7 +311,10 @@ private Q_SLOTS:
         QTest::newRow("key missing") << replaced("PeerDns=1\n", "");
         QTest::newRow("no final line end") << good.chopped(1);
         QTest::newRow("carriage return") << replaced("\n", "\r\n");
-        QTest::newRow("NUL in a value") << replaced("Number=01929177", QByteArray("Number=0192\0" "9177", 16));
+        QTest::newRow("NUL in a value") << replaced("Number=01929177",
+            QByteArray("Number=0192\0"
+                       "9177",
+                16));
         QTest::newRow("not UTF-8") << replaced("Name=Netzwerk", "Name=Netz\xff\xfe");
         QTest::newRow("flag not 0 or 1") << replaced("DefaultRoute=0", "DefaultRoute=yes");
         QTest::newRow("unknown type") << replaced("Type=modem", "Type=pty");
@@ -328,7 +346,8 @@ private Q_SLOTS:
         const QString peer = Ppp::peerName(spec.entryName);
         QCOMPARE(readAll(m_peers + u'/' + peer), Ppp::renderPeer(spec, m_chats, helperUid()));
         QCOMPARE(readAll(m_chats + u'/' + peer), Ppp::renderChat(spec));
-        QCOMPARE(QFileInfo(m_peers + u'/' + peer).permissions() & (QFile::ReadOther | QFile::WriteOther), QFile::Permissions());
+        QCOMPARE(QFileInfo(m_peers + u'/' + peer).permissions() & (QFile::ReadOther | QFile::WriteOther),
+            QFile::Permissions());
         // Written again: replaced, not refused.
         QCOMPARE(runHelper(u"write"_s, Ppp::serializeRequest(spec), m_peers, m_chats).exitCode, Ppp::HelperExit::Ok);
 
@@ -347,17 +366,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("messagePart");
 
         const QByteArray good = Ppp::serializeRequest(validSpec());
-        QTest::newRow("malformed request") << u"write"_s << good + "Option=nodetach\n" << QByteArray()
-                                           << Ppp::HelperExit::InvalidRequest << u"unbekannte"_s;
-        QTest::newRow("number with letters") << u"write"_s << QByteArray(good).replace("Number=01929177", "Number=0800FLOWERS")
-                                             << QByteArray() << Ppp::HelperExit::InvalidRequest << u"Rufnummer"_s;
+        QTest::newRow("malformed request") << u"write"_s << good + "Option=nodetach\n"
+                                           << QByteArray() << Ppp::HelperExit::InvalidRequest << u"unbekannte"_s;
+        QTest::newRow("number with letters")
+            << u"write"_s << QByteArray(good).replace("Number=01929177", "Number=0800FLOWERS") << QByteArray()
+            << Ppp::HelperExit::InvalidRequest << u"Rufnummer"_s;
         QTest::newRow("peer of another user") << u"write"_s << good << QByteArray("# rufwerk-owner 4242\n/dev/ttyS0\n")
                                               << Ppp::HelperExit::NotOwner << u"anderen Benutzer"_s;
         QTest::newRow("peer not written by Rufwerk") << u"write"_s << good << QByteArray("/dev/ttyS0\nnoauth\n")
                                                      << Ppp::HelperExit::NotOwner << u"nicht von Rufwerk"_s;
-        QTest::newRow("removing another user's peer") << u"remove"_s << QByteArray("Name=Netzwerk Nord\n")
-                                                      << QByteArray("# rufwerk-owner 4242\n") << Ppp::HelperExit::NotOwner
-                                                      << u"anderen Benutzer"_s;
+        QTest::newRow("removing another user's peer")
+            << u"remove"_s << QByteArray("Name=Netzwerk Nord\n") << QByteArray("# rufwerk-owner 4242\n")
+            << Ppp::HelperExit::NotOwner << u"anderen Benutzer"_s;
         QTest::newRow("remove with two lines") << u"remove"_s << QByteArray("Name=A\nName=B\n") << QByteArray()
                                                << Ppp::HelperExit::InvalidRequest << u"genau eine Zeile"_s;
         QTest::newRow("unknown command") << u"call"_s << good << QByteArray() << Ppp::HelperExit::Usage << u"Aufruf"_s;

@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -24,14 +23,13 @@ constexpr int NoExit = -100; // pppd still runs
 
 // A modem on a pty: answers the reset with OK (unless told to stay silent) and
 // the dial command with what the test wants.
-class FakeModem
-{
+class FakeModem {
 public:
     FakeModem(const QByteArray &dialAnswer, bool answerReset)
         : m_dialAnswer(dialAnswer)
         , m_answerReset(answerReset)
     {
-        termios raw{};
+        termios raw {};
         cfmakeraw(&raw);
         m_ok = openpty(&m_master, &m_slave, m_name, &raw, nullptr) == 0;
         if (!m_ok)
@@ -92,8 +90,7 @@ private:
 
 } // namespace
 
-class TestPppProgress : public QObject
-{
+class TestPppProgress : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -108,17 +105,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("detailPart");
 
         QTest::newRow("connected") << u"connected"_s << NoExit << false << RasState::Connected << 0 << QString();
-        QTest::newRow("pppoe connected") << u"pppoe-connected"_s << NoExit << false << RasState::Connected << 0 << QString();
-        QTest::newRow("chat connected, pppd starting") << u"chat-connect"_s << NoExit << false << RasState::DeviceConnected << 0
-                                                      << QString();
-        QTest::newRow("user hung up") << u"user-hangup"_s << PppdExit::UserRequest << true << RasState::Disconnected << 0
-                                      << QString();
+        QTest::newRow("pppoe connected") << u"pppoe-connected"_s << NoExit << false << RasState::Connected << 0
+                                         << QString();
+        QTest::newRow("chat connected, pppd starting")
+            << u"chat-connect"_s << NoExit << false << RasState::DeviceConnected << 0 << QString();
+        QTest::newRow("user hung up") << u"user-hangup"_s << PppdExit::UserRequest << true << RasState::Disconnected
+                                      << 0 << QString();
         QTest::newRow("remote hung up") << u"remote-hangup"_s << PppdExit::Hangup << false << RasState::Disconnected
                                         << RasError::RemoteDisconnection << QString();
         QTest::newRow("pppd ended by someone else") << u"connected"_s << PppdExit::UserRequest << false
                                                     << RasState::Disconnected << RasError::Disconnection << QString();
-        QTest::newRow("authentication failed") << u"auth-failed"_s << PppdExit::AuthTopeerFailed << false
-                                               << RasState::Disconnected << RasError::AuthenticationFailure << QString();
+        QTest::newRow("authentication failed")
+            << u"auth-failed"_s << PppdExit::AuthTopeerFailed << false << RasState::Disconnected
+            << RasError::AuthenticationFailure << QString();
         QTest::newRow("busy") << u"busy"_s << PppdExit::ConnectFailed << false << RasState::Disconnected
                               << RasError::LineBusy << QString();
         QTest::newRow("no LCP answer") << u"lcp-timeout"_s << PppdExit::NegotiationFailed << false
@@ -135,8 +134,8 @@ private Q_SLOTS:
                                                << PppError::DeviceLocked << QString();
         QTest::newRow("exit code alone: not root") << QString() << PppdExit::NotRoot << false << RasState::Disconnected
                                                    << PppError::PppdNotPermitted << QString();
-        QTest::newRow("exit code alone: hangup while dialing") << QString() << PppdExit::Hangup << false
-                                                               << RasState::Disconnected << RasError::NoCarrier << QString();
+        QTest::newRow("exit code alone: hangup while dialing")
+            << QString() << PppdExit::Hangup << false << RasState::Disconnected << RasError::NoCarrier << QString();
     }
 
     void recordedRuns()
@@ -168,7 +167,8 @@ private Q_SLOTS:
     void connectedRunTellsInterfaceAddressesAndSpeed()
     {
         PppProgress progress;
-        for (const QString &line : QString::fromUtf8(readAll(QFINDTESTDATA("fixtures/pppd/connected.txt"))).split(u'\n'))
+        for (const QString &line :
+            QString::fromUtf8(readAll(QFINDTESTDATA("fixtures/pppd/connected.txt"))).split(u'\n'))
             progress.feedLine(line);
         QCOMPARE(progress.interfaceName(), u"ppp0"_s);
         QCOMPARE(progress.localAddress(), u"10.11.12.13"_s);
@@ -199,14 +199,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("state");
 
         QTest::newRow("BUSY") << QByteArray("BUSY") << true << RasError::LineBusy << int(RasState::Disconnected);
-        QTest::newRow("NO CARRIER") << QByteArray("NO CARRIER") << true << RasError::NoCarrier << int(RasState::Disconnected);
-        QTest::newRow("NO DIALTONE") << QByteArray("NO DIALTONE") << true << RasError::NoDialtone << int(RasState::Disconnected);
-        QTest::newRow("NO DIAL TONE") << QByteArray("NO DIAL TONE") << true << RasError::NoDialtone << int(RasState::Disconnected);
-        QTest::newRow("NO ANSWER") << QByteArray("NO ANSWER") << true << RasError::NoAnswer << int(RasState::Disconnected);
-        QTest::newRow("ERROR") << QByteArray("ERROR") << true << RasError::HardwareFailure << int(RasState::Disconnected);
-        QTest::newRow("silence after dialing") << QByteArray() << true << RasError::NoAnswer << int(RasState::Disconnected);
-        QTest::newRow("modem does not answer the reset") << QByteArray() << false << RasError::HardwareFailure
-                                                         << int(RasState::Disconnected);
+        QTest::newRow("NO CARRIER") << QByteArray("NO CARRIER") << true << RasError::NoCarrier
+                                    << int(RasState::Disconnected);
+        QTest::newRow("NO DIALTONE") << QByteArray("NO DIALTONE") << true << RasError::NoDialtone
+                                     << int(RasState::Disconnected);
+        QTest::newRow("NO DIAL TONE") << QByteArray("NO DIAL TONE") << true << RasError::NoDialtone
+                                      << int(RasState::Disconnected);
+        QTest::newRow("NO ANSWER") << QByteArray("NO ANSWER") << true << RasError::NoAnswer
+                                   << int(RasState::Disconnected);
+        QTest::newRow("ERROR") << QByteArray("ERROR") << true << RasError::HardwareFailure
+                               << int(RasState::Disconnected);
+        QTest::newRow("silence after dialing")
+            << QByteArray() << true << RasError::NoAnswer << int(RasState::Disconnected);
+        QTest::newRow("modem does not answer the reset")
+            << QByteArray() << false << RasError::HardwareFailure << int(RasState::Disconnected);
         QTest::newRow("CONNECT") << QByteArray("CONNECT 56000") << true << 0 << int(RasState::DeviceConnected);
     }
 
@@ -217,7 +223,7 @@ private Q_SLOTS:
         QFETCH(int, error);
         QFETCH(int, state);
 
-        const QString chat = QStandardPaths::findExecutable(u"chat"_s, {u"/usr/sbin"_s, u"/usr/bin"_s, u"/sbin"_s});
+        const QString chat = QStandardPaths::findExecutable(u"chat"_s, { u"/usr/sbin"_s, u"/usr/bin"_s, u"/sbin"_s });
         if (chat.isEmpty())
             QSKIP("needs the chat program (Debian package ppp)");
         FakeModem modem(dialAnswer, answerReset);
@@ -238,7 +244,7 @@ private Q_SLOTS:
         QProcess process;
         process.setStandardInputFile(modem.device());
         process.setStandardOutputFile(modem.device(), QIODevice::Append);
-        process.start(chat, {u"-v"_s, u"-s"_s, u"-f"_s, script});
+        process.start(chat, { u"-v"_s, u"-s"_s, u"-f"_s, script });
         QVERIFY(process.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 15000);
 

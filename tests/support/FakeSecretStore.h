@@ -8,8 +8,7 @@
 #include <QString>
 
 /// A secret store in memory; a test can make every call fail.
-class FakeSecretStore : public SecretStore
-{
+class FakeSecretStore : public SecretStore {
 public:
     QHash<QString, QString> passwords;
     bool fail = false;

@@ -13,25 +13,22 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
-
 #include <fcntl.h>
+#include <memory>
 #include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <memory>
-
-class NetNamespace
-{
+class NetNamespace {
 public:
     /// Why namespaces cannot be had here (not root, no ip, no TUN), or empty.
-    static QString missing(const QStringList &programs = {QStringLiteral("ip")})
+    static QString missing(const QStringList &programs = { QStringLiteral("ip") })
     {
         if (geteuid() != 0)
             return QStringLiteral("needs root for network namespaces");
         for (const QString &program : programs) {
             if (QStandardPaths::findExecutable(program).isEmpty()
-                && QStandardPaths::findExecutable(program, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
+                && QStandardPaths::findExecutable(program, { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") })
                        .isEmpty()) {
                 return QStringLiteral("needs %1").arg(program);
             }
@@ -50,7 +47,7 @@ public:
                 continue;
             const qint64 pid = name.section(u'-', 2, 2).toLongLong();
             if (pid > 0 && pid != qint64(getpid()) && kill(pid_t(pid), 0) != 0)
-                quiet({QStringLiteral("netns"), QStringLiteral("del"), name});
+                quiet({ QStringLiteral("netns"), QStringLiteral("del"), name });
         }
     }
 
@@ -58,8 +55,8 @@ public:
         : m_name(QStringLiteral("rufwerk-test-%1-%2").arg(getpid()).arg(tag))
     {
         if (QFile::exists(QStringLiteral("/run/netns/") + m_name))
-            quiet({QStringLiteral("netns"), QStringLiteral("del"), m_name});
-        m_ok = quiet({QStringLiteral("netns"), QStringLiteral("add"), m_name}) == 0;
+            quiet({ QStringLiteral("netns"), QStringLiteral("del"), m_name });
+        m_ok = quiet({ QStringLiteral("netns"), QStringLiteral("add"), m_name }) == 0;
     }
 
     ~NetNamespace()
@@ -70,7 +67,7 @@ public:
         }
         m_processes.clear();
         if (m_ok)
-            quiet({QStringLiteral("netns"), QStringLiteral("del"), m_name});
+            quiet({ QStringLiteral("netns"), QStringLiteral("del"), m_name });
     }
 
     NetNamespace(const NetNamespace &) = delete;
@@ -82,7 +79,7 @@ public:
     /// Runs a command inside and waits for it; returns its exit code.
     int run(const QStringList &command)
     {
-        return quiet(QStringList{QStringLiteral("netns"), QStringLiteral("exec"), m_name} + command);
+        return quiet(QStringList { QStringLiteral("netns"), QStringLiteral("exec"), m_name } + command);
     }
 
     /// Runs ip with arguments, its standard output thrown away; returns its exit code.
@@ -102,21 +99,21 @@ public:
     {
         auto process = std::make_unique<QProcess>();
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral("ip"), QStringList{QStringLiteral("netns"), QStringLiteral("exec"), m_name} + command);
+        process->start(
+            QStringLiteral("ip"), QStringList { QStringLiteral("netns"), QStringLiteral("exec"), m_name } + command);
         process->waitForStarted(5000);
         m_processes.push_back(std::move(process));
         return m_processes.back().get();
     }
 
     /// While an Inside lives, sockets this thread opens belong to the namespace.
-    class Inside
-    {
+    class Inside {
     public:
         explicit Inside(const NetNamespace &ns)
         {
             m_home = open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
-            const int target = open(QFile::encodeName(QStringLiteral("/run/netns/") + ns.m_name).constData(),
-                                    O_RDONLY | O_CLOEXEC);
+            const int target
+                = open(QFile::encodeName(QStringLiteral("/run/netns/") + ns.m_name).constData(), O_RDONLY | O_CLOEXEC);
             m_entered = m_home >= 0 && target >= 0 && setns(target, CLONE_NEWNET) == 0;
             if (target >= 0)
                 close(target);
