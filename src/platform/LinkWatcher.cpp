@@ -70,6 +70,21 @@ template <typename Each> int walkMessages(const QByteArray &datagram, quint32 se
     return result;
 }
 
+// Walks the messages of one type, whose payload begins with a fixed header.
+template <typename Header, typename Each>
+int walkRecords(const QByteArray &datagram, quint32 seq, bool *done, quint16 type, Each each)
+{
+    return walkMessages(datagram, seq, done, [&](const nlmsghdr &header, const char *payload, size_t size) {
+        if (header.nlmsg_type != type)
+            return 0;
+        Header info;
+        if (size < sizeof info)
+            return EBADMSG;
+        std::memcpy(&info, payload, sizeof info);
+        return each(info, payload, size);
+    });
+}
+
 // Walks the attributes that follow a fixed header of headerSize bytes.
 template <typename Each> bool walkAttributes(const char *payload, size_t size, size_t headerSize, Each each)
 {
@@ -336,14 +351,8 @@ int LinkWatcher::poll(QList<PointToPointLink> *links)
 int LinkWatcher::parseLinkDump(
     const QByteArray &datagram, quint32 seq, QList<PointToPointLink> *links, bool *done, QSet<int> *allIndexes)
 {
-    return walkMessages(
-        datagram, seq, done, [links, allIndexes](const nlmsghdr &header, const char *payload, size_t size) {
-            if (header.nlmsg_type != RTM_NEWLINK)
-                return 0;
-            ifinfomsg info;
-            if (size < sizeof info)
-                return EBADMSG;
-            std::memcpy(&info, payload, sizeof info);
+    return walkRecords<ifinfomsg>(
+        datagram, seq, done, RTM_NEWLINK, [links, allIndexes](const ifinfomsg &info, const char *payload, size_t size) {
             if (allIndexes)
                 allIndexes->insert(info.ifi_index);
             const bool ppp = info.ifi_type == ARPHRD_PPP;
@@ -393,55 +402,45 @@ int LinkWatcher::parseLinkDump(
 int LinkWatcher::parseStatsDump(
     const QByteArray &datagram, quint32 seq, QHash<int, QPair<quint64, quint64>> *counters, bool *done)
 {
-    return walkMessages(datagram, seq, done, [counters](const nlmsghdr &header, const char *payload, size_t size) {
-        if (header.nlmsg_type != RTM_NEWSTATS)
+    return walkRecords<if_stats_msg>(
+        datagram, seq, done, RTM_NEWSTATS, [counters](const if_stats_msg &info, const char *payload, size_t size) {
+            QPair<quint64, quint64> sentReceived { 0, 0 };
+            const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
+                if (type == IFLA_STATS_LINK_64 && length >= sizeof(rtnl_link_stats64)) {
+                    rtnl_link_stats64 stats;
+                    std::memcpy(&stats, data, sizeof stats);
+                    sentReceived = { stats.tx_bytes, stats.rx_bytes };
+                }
+            });
+            if (!ok)
+                return EBADMSG;
+            counters->insert(int(info.ifindex), sentReceived);
             return 0;
-        if_stats_msg info;
-        if (size < sizeof info)
-            return EBADMSG;
-        std::memcpy(&info, payload, sizeof info);
-        QPair<quint64, quint64> sentReceived { 0, 0 };
-        const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
-            if (type == IFLA_STATS_LINK_64 && length >= sizeof(rtnl_link_stats64)) {
-                rtnl_link_stats64 stats;
-                std::memcpy(&stats, data, sizeof stats);
-                sentReceived = { stats.tx_bytes, stats.rx_bytes };
-            }
         });
-        if (!ok)
-            return EBADMSG;
-        counters->insert(int(info.ifindex), sentReceived);
-        return 0;
-    });
 }
 
 int LinkWatcher::parseAddressDump(
     const QByteArray &datagram, quint32 seq, QHash<int, QPair<QString, QString>> *addresses, bool *done)
 {
-    return walkMessages(datagram, seq, done, [addresses](const nlmsghdr &header, const char *payload, size_t size) {
-        if (header.nlmsg_type != RTM_NEWADDR)
+    return walkRecords<ifaddrmsg>(
+        datagram, seq, done, RTM_NEWADDR, [addresses](const ifaddrmsg &info, const char *payload, size_t size) {
+            quint32 flags = info.ifa_flags;
+            QString local, address;
+            const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
+                if ((type == IFA_LOCAL || type == IFA_ADDRESS) && length == 4)
+                    (type == IFA_LOCAL ? local : address) = ipv4Text(data);
+                else if (type == IFA_FLAGS && length == 4)
+                    std::memcpy(&flags, data, 4);
+            });
+            if (!ok)
+                return EBADMSG;
+            if (info.ifa_family != AF_INET || (flags & IFA_F_SECONDARY) || addresses->contains(int(info.ifa_index)))
+                return 0;
+            // On a point-to-point link IFA_ADDRESS is the peer; without IFA_LOCAL it is the own address.
+            if (local.isEmpty())
+                addresses->insert(int(info.ifa_index), { address, QString() });
+            else
+                addresses->insert(int(info.ifa_index), { local, address == local ? QString() : address });
             return 0;
-        ifaddrmsg info;
-        if (size < sizeof info)
-            return EBADMSG;
-        std::memcpy(&info, payload, sizeof info);
-        quint32 flags = info.ifa_flags;
-        QString local, address;
-        const bool ok = walkAttributes(payload, size, sizeof info, [&](int type, const char *data, size_t length) {
-            if ((type == IFA_LOCAL || type == IFA_ADDRESS) && length == 4)
-                (type == IFA_LOCAL ? local : address) = ipv4Text(data);
-            else if (type == IFA_FLAGS && length == 4)
-                std::memcpy(&flags, data, 4);
         });
-        if (!ok)
-            return EBADMSG;
-        if (info.ifa_family != AF_INET || (flags & IFA_F_SECONDARY) || addresses->contains(int(info.ifa_index)))
-            return 0;
-        // On a point-to-point link IFA_ADDRESS is the peer; without IFA_LOCAL it is the own address.
-        if (local.isEmpty())
-            addresses->insert(int(info.ifa_index), { address, QString() });
-        else
-            addresses->insert(int(info.ifa_index), { local, address == local ? QString() : address });
-        return 0;
-    });
 }

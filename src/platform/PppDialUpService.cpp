@@ -117,6 +117,13 @@ struct PppDialUpService::Private {
             watcher = std::make_shared<LinkWatcher>();
     }
 
+    /// The stored dial parameters of an entry, with the name as the book spells it.
+    int stored(const QString &entryName, RasDialParams *params)
+    {
+        bool ignored = false;
+        return phoneBook.getEntryDialParams(entryName, params, &ignored);
+    }
+
     int remember(int error, const QString &text)
     {
         errorTexts.insert(error, text);
@@ -448,8 +455,7 @@ int PppDialUpService::setEntryProperties(const QString &entryName, const RasEntr
 int PppDialUpService::getEntryDialParams(const QString &entryName, RasDialParams *params, bool *passwordStored)
 {
     RasDialParams stored;
-    bool ignored = false;
-    const int result = d->phoneBook.getEntryDialParams(entryName, &stored, &ignored);
+    const int result = d->stored(entryName, &stored);
     if (result != RasError::Success)
         return result;
     // The file never holds the password here, whatever a copied book says.
@@ -470,8 +476,7 @@ int PppDialUpService::getEntryDialParams(const QString &entryName, RasDialParams
 int PppDialUpService::setEntryDialParams(const RasDialParams &params, bool removePassword)
 {
     RasDialParams current;
-    bool ignored = false;
-    int result = d->phoneBook.getEntryDialParams(params.entryName, &current, &ignored);
+    int result = d->stored(params.entryName, &current);
     if (result != RasError::Success)
         return result;
     QString error;
@@ -494,8 +499,7 @@ int PppDialUpService::setEntryDialParams(const RasDialParams &params, bool remov
 int PppDialUpService::renameEntry(const QString &oldName, const QString &newName)
 {
     RasDialParams current;
-    bool ignored = false;
-    int result = d->phoneBook.getEntryDialParams(oldName, &current, &ignored);
+    int result = d->stored(oldName, &current);
     if (result != RasError::Success)
         return result;
     QString error;
@@ -525,8 +529,7 @@ int PppDialUpService::renameEntry(const QString &oldName, const QString &newName
 int PppDialUpService::deleteEntry(const QString &entryName)
 {
     RasDialParams current;
-    bool ignored = false;
-    int result = d->phoneBook.getEntryDialParams(entryName, &current, &ignored);
+    int result = d->stored(entryName, &current);
     if (result != RasError::Success)
         return result;
     result = d->phoneBook.deleteEntry(entryName);
@@ -752,8 +755,7 @@ int PppDialUpService::dial(const RasDialParams &params, RasHandle *handle)
         return RasError::InvalidParameter;
     *handle = 0;
     RasDialParams stored;
-    bool ignored = false;
-    int result = d->phoneBook.getEntryDialParams(params.entryName, &stored, &ignored);
+    int result = d->stored(params.entryName, &stored);
     if (result != RasError::Success)
         return result;
     RasEntry entry;

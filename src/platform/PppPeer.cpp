@@ -27,34 +27,22 @@ void setError(QString *error, const QString &text)
 
 QString spelledOut(const QString &name)
 {
+    static const QHash<QChar, QLatin1String> umlauts = {
+        { u'ä', "ae"_L1 },
+        { u'ö', "oe"_L1 },
+        { u'ü', "ue"_L1 },
+        { u'Ä', "Ae"_L1 },
+        { u'Ö', "Oe"_L1 },
+        { u'Ü', "Ue"_L1 },
+        { u'ß', "ss"_L1 },
+    };
     QString out;
     for (const QChar c : name) {
-        switch (c.unicode()) {
-        case u'ä':
-            out += "ae"_L1;
-            break;
-        case u'ö':
-            out += "oe"_L1;
-            break;
-        case u'ü':
-            out += "ue"_L1;
-            break;
-        case u'Ä':
-            out += "Ae"_L1;
-            break;
-        case u'Ö':
-            out += "Oe"_L1;
-            break;
-        case u'Ü':
-            out += "Ue"_L1;
-            break;
-        case u'ß':
-            out += "ss"_L1;
-            break;
-        default:
+        const auto it = umlauts.constFind(c);
+        if (it != umlauts.constEnd())
+            out += *it;
+        else
             out += c;
-            break;
-        }
     }
     // "é" becomes "e": the decomposed form's base letter stays, its accent goes.
     QString plain;
