@@ -31,7 +31,7 @@ QString storeError(const QKeychain::Job &job)
     case QKeychain::AccessDenied:
         return u"Der Passwortspeicher des Desktops hat den Zugriff verweigert."_s;
     default:
-        return u"Passwortspeicher: %1"_s.arg(job.errorString());
+        return u"Der Passwortspeicher des Desktops ist nicht erreichbar (%1)."_s.arg(job.errorString());
     }
 }
 
@@ -63,16 +63,17 @@ public:
             *error = u"Der Passwortspeicher des Desktops antwortet nicht."_s;
             return false;
         }
-        // A desktop without any secret store has no password stored either;
-        // dialing then asks for one.
-        if (job.error() == QKeychain::EntryNotFound || job.error() == QKeychain::NoBackendAvailable) {
+        // Only a store that refuses counts as a failure. A desktop without one
+        // (no session bus, no keyring) has no password stored: dialing then
+        // asks for it, where "DFÜ-Passwort abfragen" is on.
+        if (job.error() == QKeychain::AccessDenied || job.error() == QKeychain::AccessDeniedByUser) {
+            *error = storeError(job);
+            return false;
+        }
+        if (job.error() != QKeychain::NoError) {
             password->clear();
             *found = false;
             return true;
-        }
-        if (job.error() != QKeychain::NoError) {
-            *error = storeError(job);
-            return false;
         }
         *password = job.textData();
         *found = true;

@@ -106,10 +106,9 @@ private Q_SLOTS:
         QString error;
         QString password;
         bool found = true;
-        const bool read = m_store->readPassword(u"Netz Süd"_s, &password, &found, &error);
-        QVERIFY2(read || !error.isEmpty(), "a failure names its cause");
-        if (read)
-            QVERIFY(!found);
+        // Nothing to read from is no password, so dialing can ask for one.
+        QVERIFY2(m_store->readPassword(u"Netz Süd"_s, &password, &found, &error), qPrintable(error));
+        QVERIFY(!found);
         QVERIFY(!m_store->writePassword(u"Netz Süd"_s, u"x"_s, &error));
         QVERIFY(!error.isEmpty());
     }
