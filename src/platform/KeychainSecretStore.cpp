@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <functional>
 #include <qt6keychain/keychain.h>
 
 using namespace Qt::StringLiterals;
@@ -35,80 +36,74 @@ QString storeError(const QKeychain::Job &job)
     }
 }
 
-// Runs a job and waits for its answer, with user input kept away from the
-// program's windows meanwhile.
-bool run(QKeychain::Job &job)
+// Runs a job for an entry and waits for its answer, with user input kept away
+// from the program's windows meanwhile. A job that does not answer in time is
+// left to delete itself once it does.
+template <typename Job>
+std::unique_ptr<Job> run(const QString &entryName, QString *error, const std::function<void(Job &)> &setup = {})
 {
+    auto job = std::make_unique<Job>(serviceName());
+    job->setAutoDelete(false);
+    job->setKey(entryName);
+    if (setup)
+        setup(*job);
     QEventLoop loop;
     bool answered = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
+    QObject::connect(job.get(), &QKeychain::Job::finished, &loop, [&] {
         answered = true;
         loop.quit();
     });
     QTimer::singleShot(AnswerTimeoutMs, &loop, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    job.start();
+    job->start();
     if (!answered)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return answered;
+    if (!answered) {
+        *error = u"Der Passwortspeicher des Desktops antwortet nicht."_s;
+        job.release()->setAutoDelete(true);
+        return nullptr;
+    }
+    return job;
 }
 
 class KeychainSecretStore : public SecretStore {
 public:
     bool readPassword(const QString &entryName, QString *password, bool *found, QString *error) override
     {
-        QKeychain::ReadPasswordJob job(serviceName());
-        job.setKey(entryName);
-        if (!run(job)) {
-            *error = u"Der Passwortspeicher des Desktops antwortet nicht."_s;
+        const auto job = run<QKeychain::ReadPasswordJob>(entryName, error);
+        if (!job)
             return false;
-        }
         // Only a store that refuses counts as a failure. A desktop without one
         // (no session bus, no keyring) has no password stored: dialing then
         // asks for it, where "DFÜ-Passwort abfragen" is on.
-        if (job.error() == QKeychain::AccessDenied || job.error() == QKeychain::AccessDeniedByUser) {
-            *error = storeError(job);
+        if (job->error() == QKeychain::AccessDenied || job->error() == QKeychain::AccessDeniedByUser) {
+            *error = storeError(*job);
             return false;
         }
-        if (job.error() != QKeychain::NoError) {
-            password->clear();
-            *found = false;
-            return true;
-        }
-        *password = job.textData();
-        *found = true;
+        *found = job->error() == QKeychain::NoError;
+        *password = *found ? job->textData() : QString();
         return true;
     }
 
     bool writePassword(const QString &entryName, const QString &password, QString *error) override
     {
-        QKeychain::WritePasswordJob job(serviceName());
-        job.setKey(entryName);
-        job.setTextData(password);
-        if (!run(job)) {
-            *error = u"Der Passwortspeicher des Desktops antwortet nicht."_s;
-            return false;
-        }
-        if (job.error() != QKeychain::NoError) {
-            *error = storeError(job);
-            return false;
-        }
-        return true;
+        const auto job = run<QKeychain::WritePasswordJob>(
+            entryName, error, [&password](QKeychain::WritePasswordJob &j) { j.setTextData(password); });
+        return job && succeeded(*job, error);
     }
 
     bool removePassword(const QString &entryName, QString *error) override
     {
-        QKeychain::DeletePasswordJob job(serviceName());
-        job.setKey(entryName);
-        if (!run(job)) {
-            *error = u"Der Passwortspeicher des Desktops antwortet nicht."_s;
-            return false;
-        }
-        if (job.error() != QKeychain::NoError && job.error() != QKeychain::EntryNotFound) {
-            *error = storeError(job);
-            return false;
-        }
-        return true;
+        const auto job = run<QKeychain::DeletePasswordJob>(entryName, error);
+        return job && (job->error() == QKeychain::EntryNotFound || succeeded(*job, error));
+    }
+
+private:
+    static bool succeeded(const QKeychain::Job &job, QString *error)
+    {
+        if (job.error() == QKeychain::NoError)
+            return true;
+        *error = storeError(job);
+        return false;
     }
 };
 
