@@ -104,6 +104,7 @@ struct PppDialUpService::Private {
     QStringList linkNamesSeen;
 
     QHash<int, QString> errorTexts;
+    QObject tidyingHelpers; // helpers nobody waits for end with the service
 
     explicit Private(Config c)
         : config(std::move(c))
@@ -357,7 +358,7 @@ void PppDialUpService::Private::runHelper(Session *s, const QStringList &argumen
             if (error == QProcess::FailedToStart)
                 raw->deleteLater();
         });
-        helper.release();
+        helper.release()->setParent(&tidyingHelpers);
     }
     raw->start();
     raw->write(input);
