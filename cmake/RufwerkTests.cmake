@@ -12,7 +12,7 @@ function(rufwerk_add_test)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES
         TIMEOUT 300
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;RUFWERK_TEST_BIN=${CMAKE_BINARY_DIR}/bin;RUFWERK_MODULE_DIR=${RUFWERK_MODULE_DIR}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;RUFWERK_BACKEND=sim;RUFWERK_TEST_BIN=${CMAKE_BINARY_DIR}/bin;RUFWERK_MODULE_DIR=${RUFWERK_MODULE_DIR}")
 endfunction()
 
 # Every tst_<unit>.cpp in the calling folder becomes one test linked against LIBS.

@@ -9,6 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 export RUFWERK_HOME=${RUFWERK_HOME:-$build/demo/home}
 export RUFWERK_LINE_DIR=${RUFWERK_LINE_DIR:-$build/demo/line}
+# The demo dials the simulated line, also where the kernel could dial for real.
+export RUFWERK_BACKEND=sim
 mkdir -p "$RUFWERK_HOME" "$RUFWERK_LINE_DIR"
 if [ ! -e "$RUFWERK_LINE_DIR/rasphone.pbk" ]; then
     "$build/bin/rufwerk-line" demo

@@ -7,6 +7,10 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
+    # Linux dial-up backend: pppd and chat, the privileged peer writer, the
+    # secret store; its tests join TUN links with socat in network namespaces.
+    ppp iproute2 socat util-linux polkitd pkexec
+    qtkeychain-qt6-dev libsecret-1-0 dbus-daemon gnome-keyring
 )
 missing=()
 for p in "${packages[@]}"; do

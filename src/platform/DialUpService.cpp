@@ -2,8 +2,14 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "DialUpService.h"
 
+#include "SettingsStore.h"
 #include "SimulatedLine.h"
 
+#ifdef RUFWERK_HAVE_PPP_BACKEND
+#include "PppDialUpService.h"
+#endif
+
+#include <QDebug>
 #include <QHash>
 
 namespace {
@@ -17,20 +23,71 @@ std::unique_ptr<DialUpService> &serviceSlot()
 DialUpService &DialUpService::instance()
 {
     auto &slot = serviceSlot();
-    if (!slot) {
-#ifdef Q_OS_WIN
-        if (qEnvironmentVariableIsEmpty("RUFWERK_LINE_DIR"))
-            slot = createWindowsRasService();
-#endif
-        if (!slot)
-            slot = std::make_unique<SimulatedLine>();
-    }
+    if (!slot)
+        slot = createSystemOrSimulatedService();
     return *slot;
+}
+
+std::unique_ptr<DialUpService> createSystemOrSimulatedService()
+{
+#ifdef RUFWERK_HAVE_PPP_BACKEND
+    const bool kernelPpp = kernelHasPpp();
+#else
+    const bool kernelPpp = true; // the system's own service decides for itself
+#endif
+    const DialUpBackendChoice choice = chooseDialUpBackend(
+        qEnvironmentVariable("RUFWERK_BACKEND"),
+        SettingsStore::instance().readString(dialUpBackendKey(), dialUpBackendValueName()),
+        !qEnvironmentVariableIsEmpty("RUFWERK_LINE_DIR"), kernelPpp);
+    if (!choice.warning.isEmpty())
+        qWarning().noquote() << choice.warning;
+    if (choice.backend == QLatin1String("system")) {
+#if defined(Q_OS_WIN)
+        if (auto service = createWindowsRasService())
+            return service;
+#elif defined(RUFWERK_HAVE_PPP_BACKEND)
+        return std::make_unique<PppDialUpService>();
+#endif
+    }
+    return std::make_unique<SimulatedLine>();
 }
 
 void DialUpService::setInstance(std::unique_ptr<DialUpService> service)
 {
     serviceSlot() = std::move(service);
+}
+
+QString dialUpBackendKey()
+{
+    return QStringLiteral("Software\\Kovatek\\Rufwerk\\RasBas\\");
+}
+
+QString dialUpBackendValueName()
+{
+    return QStringLiteral("DialUpBackend");
+}
+
+DialUpBackendChoice chooseDialUpBackend(const QString &environmentValue, const QString &settingValue, bool lineDirSet,
+                                        bool systemCanDial)
+{
+    DialUpBackendChoice choice;
+    const auto pick = [&choice](const QString &value, const QString &source) {
+        const QString v = value.trimmed().toLower();
+        if (v == QLatin1String("sim") || v == QLatin1String("system"))
+            return v;
+        if (!v.isEmpty() && v != QLatin1String("auto")) {
+            choice.warning += QStringLiteral("%1 „%2“ ist unbekannt (erlaubt: sim, system); die Wahl erfolgt automatisch.\n").arg(
+                source, value);
+        }
+        return QString();
+    };
+    choice.backend = pick(environmentValue, QStringLiteral("RUFWERK_BACKEND"));
+    if (choice.backend.isEmpty())
+        choice.backend = pick(settingValue, QStringLiteral("Die Einstellung DialUpBackend"));
+    if (choice.backend.isEmpty())
+        choice.backend = lineDirSet || !systemCanDial ? QStringLiteral("sim") : QStringLiteral("system");
+    choice.warning = choice.warning.trimmed();
+    return choice;
 }
 
 int DialUpService::createEntryDialog(QObject *owner, QString *createdName)

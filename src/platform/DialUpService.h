@@ -201,6 +201,34 @@ protected:
     EntryDialogHook m_dialogHook;
 };
 
+/**
+ * The service the program uses: the system's own (Windows RAS, or pppd and the
+ * kernel's link table on Linux) or the simulated line, as RUFWERK_BACKEND, the
+ * setting DialUpBackend and the system decide (see chooseDialUpBackend()).
+ */
+std::unique_ptr<DialUpService> createSystemOrSimulatedService();
+
+/// The dial-up backend the program uses: "sim" or "system".
+struct DialUpBackendChoice
+{
+    QString backend;
+    /// A German note when a value was not understood, else empty.
+    QString warning;
+};
+
+/**
+ * Picks the backend: RUFWERK_BACKEND ("sim" or "system") first, then the
+ * setting, then the simulated line when RUFWERK_LINE_DIR names one, then the
+ * system's service where it can dial (on Linux: where the kernel has PPP) and
+ * the simulated line elsewhere.
+ */
+DialUpBackendChoice chooseDialUpBackend(const QString &environmentValue, const QString &settingValue, bool lineDirSet,
+                                        bool systemCanDial);
+
+/// Settings key and value name of the backend setting ("sim", "system"; empty: automatic).
+QString dialUpBackendKey();
+QString dialUpBackendValueName();
+
 /// German text of a RAS error number, as the system's error string table has it.
 QString rasErrorText(int error);
 
