@@ -7,6 +7,7 @@
 #include "Folders.h"
 #include "FormHelp.h"
 #include "Glyphs.h"
+#include "HelpCommands.h"
 #include "LogoForm.h"
 #include "MainWidgets.h"
 #include "MessageDialog.h"
@@ -125,6 +126,7 @@ void TFormMain::PrepareFolders()
     // Downloaded sites live below the program folder.
     QDir().mkpath(Folders::programFolder() + u"URL"_s);
     Folders::moduleFolder();
+    ProvideFirstUseText(QCoreApplication::applicationDirPath(), Folders::programFolder());
 }
 
 // --- construction ---------------------------------------------------------
@@ -920,6 +922,7 @@ void TFormMain::CreateEngine(DialUpService *service)
     // The engine's first look at the controls is no change of state: the
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
+    InstallHelpCommands(*this);
 }
 
 void TFormMain::StartUp()
