@@ -7,6 +7,12 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
+    # help collections (qhelpgenerator, Qt Help and its database driver)
+    qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite qt6-translations-l10n
+    # echo requests without privileges; the echo benchmark compares with ping
+    iputils-ping
+    # the package check: cpack's dependency scan, desktop file and metadata checks
+    dpkg-dev desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
