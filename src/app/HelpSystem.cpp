@@ -13,6 +13,7 @@
 #include <QHelpEngineCore>
 #include <QKeyEvent>
 #include <QLibraryInfo>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -182,6 +183,8 @@ THelpWindow *THelpSystem::windowFor(const QString &helpFile, QString *error)
             return nullptr;
         window = new THelpWindow(collection, owner);
         window->setWindowTitle(helpFile == HelpLink::ProgramHelp ? u"Rufwerk-Hilfe"_s : u"Listendrucker-Hilfe"_s);
+        if (const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+            window->move(screen->availableGeometry().center() - window->rect().center());
     }
     return window;
 }
