@@ -124,6 +124,17 @@ bool isBadDestination(quint32 address)
     return (address >> 24) == 0 || (address >> 28) == 0xE || address == 0xFFFFFFFFu;
 }
 
+quint32 checkRequest(const EchoRequest &request)
+{
+    if (isBadDestination(request.address))
+        return IpStatus::BadDestination;
+    if (request.ttl < 1 || request.ttl > 255)
+        return IpStatus::BadOption;
+    if (request.data.size() > 65500)
+        return IpStatus::PacketTooBig;
+    return IpStatus::Success;
+}
+
 QString dotted(quint32 address)
 {
     return u"%1.%2.%3.%4"_s.arg(address >> 24).arg((address >> 16) & 0xFF).arg((address >> 8) & 0xFF).arg(address & 0xFF);

@@ -100,6 +100,9 @@ quint32 statusForIcmpError(int type, int code);
 quint32 statusForErrno(int error);
 /// Addresses no echo may go to: 0.0.0.0/8, multicast, limited broadcast.
 bool isBadDestination(quint32 address);
+/// What no method can send (bad destination, TTL outside 1..255, data over
+/// 65500 bytes) as its status; Success when the request may go out.
+quint32 checkRequest(const EchoRequest &request);
 /// "a.b.c.d" of a host-order address.
 QString dotted(quint32 address);
 } // namespace EchoDetail

@@ -92,12 +92,8 @@ public:
 
     EchoResult send(const EchoRequest &request) override
     {
-        if (EchoDetail::isBadDestination(request.address))
-            return failure(IpStatus::BadDestination);
-        if (request.ttl < 1 || request.ttl > 255)
-            return failure(IpStatus::BadOption);
-        if (request.data.size() > 65500)
-            return failure(IpStatus::PacketTooBig);
+        if (const quint32 refused = EchoDetail::checkRequest(request))
+            return failure(refused);
 
         const Socket socket(m_raw);
         if (socket.fd < 0)

@@ -48,14 +48,9 @@ public:
     EchoResult send(const EchoRequest &request) override
     {
         EchoResult result;
-        if (EchoDetail::isBadDestination(request.address)) {
-            result.status = IpStatus::BadDestination;
+        result.status = EchoDetail::checkRequest(request);
+        if (result.status != IpStatus::Success)
             return result;
-        }
-        if (request.ttl < 1 || request.ttl > 255) {
-            result.status = IpStatus::BadOption;
-            return result;
-        }
         const int timeout = std::max(request.timeoutMs, 1);
         const QStringList arguments = {
             u"-n"_s,

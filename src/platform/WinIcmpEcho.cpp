@@ -72,10 +72,9 @@ public:
     EchoResult send(const EchoRequest &request) override
     {
         EchoResult result;
-        if (EchoDetail::isBadDestination(request.address)) {
-            result.status = IpStatus::BadDestination;
+        result.status = EchoDetail::checkRequest(request);
+        if (result.status != IpStatus::Success)
             return result;
-        }
         IpOptionInformation options {};
         options.Ttl = UCHAR(request.ttl);
         options.Flags = UCHAR(request.flags);
