@@ -871,7 +871,8 @@ void TFormMain::FormCreate()
     QPointer<TLogoForm> logo = new TLogoForm(u"Kovatek Rufwerk"_s);
     logo->ShowAndPaint();
 
-    // 4. Hints on
+    // 4. Help (also for the first-start text below) and hints on
+    InstallHelpCommands(*this);
     SetShowPostIt(true);
     SetShapedHints(StartSettings.PostItIndex == 1);
 
@@ -922,7 +923,6 @@ void TFormMain::CreateEngine(DialUpService *service)
     // The engine's first look at the controls is no change of state: the
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
-    InstallHelpCommands(*this);
 }
 
 void TFormMain::StartUp()

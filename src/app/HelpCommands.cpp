@@ -16,6 +16,7 @@
 #include <QHelpEngineCore>
 #include <QHelpLink>
 #include <QLoggingCategory>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -65,7 +66,8 @@ void InstallHelpCommands(TFormMain &form)
     form.SetCommand(u"HelpOnHelp"_s, [window] { HelpLink::ShowHelpOnHelp(window); });
     form.SetCommand(u"About"_s, [window] { TLocaAboutBox::Execute(window); });
     form.SetCommand(u"ProgramInfo"_s, [window] { TInfoDlg::Execute(window); });
-    reportInstallation(form);
+    // Once the program runs, its engine has loaded the module (or not).
+    QTimer::singleShot(0, window, [window] { reportInstallation(*window); });
 }
 
 QString ProvideFirstUseText(const QString &programFolder, const QString &dataFolder)

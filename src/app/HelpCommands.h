@@ -7,6 +7,7 @@ class TFormMain;
 
 /// The help menu's commands "Help", "SearchHelp", "HelpOnHelp", "About" and
 /// the tray's "ProgramInfo"; installs the help viewer and F1 for all windows.
+/// The main window calls it while it builds itself.
 void InstallHelpCommands(TFormMain &form);
 
 /**
