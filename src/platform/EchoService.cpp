@@ -43,6 +43,15 @@ std::unique_ptr<EchoService> firstAvailable(QString *reason)
 
 } // namespace
 
+EchoResult EchoService::send(const EchoRequest &request)
+{
+    EchoResult refused;
+    refused.status = EchoDetail::checkRequest(request);
+    if (refused.status != IpStatus::Success)
+        return refused;
+    return sendChecked(request);
+}
+
 std::unique_ptr<EchoService> createEchoService(EchoMethod method, QString *reason)
 {
     switch (method) {

@@ -71,7 +71,12 @@ public:
     virtual ~EchoService() = default;
     /// A short name of the method, for messages and benchmarks.
     virtual QString methodName() const = 0;
-    virtual EchoResult send(const EchoRequest &request) = 0;
+    /// Sends request, or answers at once what no method can send (EchoDetail::checkRequest).
+    EchoResult send(const EchoRequest &request);
+
+protected:
+    /// The method's own sending, for requests that passed the check.
+    virtual EchoResult sendChecked(const EchoRequest &request) = 0;
 };
 
 enum class EchoMethod {

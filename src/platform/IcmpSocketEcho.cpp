@@ -90,11 +90,8 @@ public:
 
     QString methodName() const override { return m_raw ? u"Raw-Socket"_s : u"ICMP-Datagramm-Socket"_s; }
 
-    EchoResult send(const EchoRequest &request) override
+    EchoResult sendChecked(const EchoRequest &request) override
     {
-        if (const quint32 refused = EchoDetail::checkRequest(request))
-            return failure(refused);
-
         const Socket socket(m_raw);
         if (socket.fd < 0)
             return failure(IpStatus::GeneralFailure, errno);

@@ -45,12 +45,9 @@ public:
 
     QString methodName() const override { return u"Programm ping"_s; }
 
-    EchoResult send(const EchoRequest &request) override
+    EchoResult sendChecked(const EchoRequest &request) override
     {
         EchoResult result;
-        result.status = EchoDetail::checkRequest(request);
-        if (result.status != IpStatus::Success)
-            return result;
         const int timeout = std::max(request.timeoutMs, 1);
         const QStringList arguments = {
             u"-n"_s,

@@ -69,12 +69,9 @@ public:
 
     QString methodName() const override { return u"icmp.dll"_s; }
 
-    EchoResult send(const EchoRequest &request) override
+    EchoResult sendChecked(const EchoRequest &request) override
     {
         EchoResult result;
-        result.status = EchoDetail::checkRequest(request);
-        if (result.status != IpStatus::Success)
-            return result;
         IpOptionInformation options {};
         options.Ttl = UCHAR(request.ttl);
         options.Flags = UCHAR(request.flags);

@@ -23,7 +23,7 @@ public:
     {
     }
     QString methodName() const override { return u"Skript"_s; }
-    EchoResult send(const EchoRequest &request) override
+    EchoResult sendChecked(const EchoRequest &request) override
     {
         requests->append(request);
         return script->isEmpty() ? EchoResult() : script->takeFirst();
