@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
-
 #include <cstdio>
 
 using namespace Qt::StringLiterals;

@@ -88,8 +88,8 @@ void THelpSystem::Install()
     qApp->installEventFilter(this);
     // The search pane's own texts in German.
     auto *translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::German), u"qt_help"_s, u"_"_s,
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(
+            QLocale(QLocale::German), u"qt_help"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
 }
 
@@ -117,8 +117,8 @@ QString THelpSystem::PrepareCollection(const QString &helpFile, QString *error)
     if (!qch.isFile())
         return fail(u"Die Hilfedatei wurde nicht gefunden:\r%1\rDie Hilfe kann nicht angezeigt werden."_s.arg(
             QDir::toNativeSeparators(qch.absoluteFilePath())));
-    const QString unreadable = u"Die Hilfedatei kann nicht gelesen werden:\r%1"_s.arg(
-        QDir::toNativeSeparators(qch.absoluteFilePath()));
+    const QString unreadable
+        = u"Die Hilfedatei kann nicht gelesen werden:\r%1"_s.arg(QDir::toNativeSeparators(qch.absoluteFilePath()));
     const QString ns = QHelpEngineCore::namespaceName(qch.absoluteFilePath());
     if (ns.isEmpty())
         return fail(unreadable);
@@ -198,10 +198,18 @@ void THelpSystem::Show(const QString &helpFile, HelpLink::Request request, int c
         return;
     }
     switch (request) {
-    case HelpLink::Request::Context: window->ShowContext(context); break;
-    case HelpLink::Request::Contents: window->ShowContents(); break;
-    case HelpLink::Request::Keyword: window->ShowIndex(); break;
-    case HelpLink::Request::HelpOnHelp: window->ShowHelpOnHelp(); break;
+    case HelpLink::Request::Context:
+        window->ShowContext(context);
+        break;
+    case HelpLink::Request::Contents:
+        window->ShowContents();
+        break;
+    case HelpLink::Request::Keyword:
+        window->ShowIndex();
+        break;
+    case HelpLink::Request::HelpOnHelp:
+        window->ShowHelpOnHelp();
+        break;
     }
     if (window->isMinimized())
         window->showNormal();

@@ -5,8 +5,8 @@
 #include "Shell.h"
 
 #include <QAction>
-#include <QHelpContentWidget>
 #include <QHelpContentModel>
+#include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
@@ -94,7 +94,8 @@ THelpWindow::THelpWindow(const QString &collectionFile, QWidget *parent)
             QMenu choice(this);
             for (const QHelpLink &document : documents)
                 choice.addAction(document.title)->setData(document.url);
-            if (QAction *chosen = choice.exec(index->mapToGlobal(index->visualRect(index->currentIndex()).bottomLeft())))
+            if (QAction *chosen
+                = choice.exec(index->mapToGlobal(index->visualRect(index->currentIndex()).bottomLeft())))
                 ShowUrl(chosen->data().toUrl());
         });
     auto *indexLayout = new QVBoxLayout(indexPage);
@@ -122,12 +123,12 @@ THelpWindow::THelpWindow(const QString &collectionFile, QWidget *parent)
     auto *bar = new QToolBar(this);
     bar->setObjectName(u"HelpToolBar"_s);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction *back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), u"&Zurück"_s, FBrowser,
-        &QTextBrowser::backward);
+    QAction *back
+        = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), u"&Zurück"_s, FBrowser, &QTextBrowser::backward);
     back->setObjectName(u"ActHelpBack"_s);
     back->setEnabled(false);
-    QAction *forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), u"&Vor"_s, FBrowser,
-        &QTextBrowser::forward);
+    QAction *forward
+        = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), u"&Vor"_s, FBrowser, &QTextBrowser::forward);
     forward->setObjectName(u"ActHelpForward"_s);
     forward->setEnabled(false);
     bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), u"&Startseite"_s, this, &THelpWindow::ShowContents)

@@ -15,8 +15,9 @@
 using namespace Qt::StringLiterals;
 
 TInfoDlg::TInfoDlg(const TVersionInfo &version, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-              | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+            | Qt::WindowCloseButtonHint)
 {
     setObjectName(u"InfoDlg"_s);
     setWindowTitle(u"Info"_s);
@@ -33,8 +34,9 @@ TInfoDlg::TInfoDlg(const TVersionInfo &version, QWidget *parent)
     big.setPointSizeF(big.pointSizeF() * 1.4);
     name->setFont(big);
 
-    auto *description = new QLabel(MessageDialog::DisplayText(
-        u"Kovatek Rufwerk für einfaches\r\nAnlegen, Ändern und Betreiben von\r\nDFÜ-Verbindungen zu remoten Servern"_s),
+    auto *description = new QLabel(
+        MessageDialog::DisplayText(
+            u"Kovatek Rufwerk für einfaches\r\nAnlegen, Ändern und Betreiben von\r\nDFÜ-Verbindungen zu remoten Servern"_s),
         this);
     description->setObjectName(u"LblDescription"_s);
 

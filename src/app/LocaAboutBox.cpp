@@ -82,8 +82,9 @@ QLabel *framedLabel(const char *name, QWidget *parent)
 } // namespace
 
 TLocaAboutBox::TLocaAboutBox(const TVersionInfo &version, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-              | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+            | Qt::WindowCloseButtonHint)
     , FVersion(version)
     , FPicture(new TAboutPicture(this))
     , FList(new QTreeWidget(this))
@@ -157,8 +158,8 @@ void TLocaAboutBox::BtnFileInfoClick()
 void TLocaAboutBox::BtnMailClick()
 {
     // Without a mail program nothing is said; the address stays in the box.
-    Shell::instance().open(u"mailto:"_s + SupportMailAddress() + u"?subject=Kovatek%20Rufwerk%20"_s
-        + FVersion.ProductVersion);
+    Shell::instance().open(
+        u"mailto:"_s + SupportMailAddress() + u"?subject=Kovatek%20Rufwerk%20"_s + FVersion.ProductVersion);
 }
 
 bool TLocaAboutBox::event(QEvent *event)

@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "VersionInfo.h"
 
-
 using namespace Qt::StringLiterals;
 
 #ifndef RUFWERK_VERSION

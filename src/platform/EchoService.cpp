@@ -3,7 +3,6 @@
 #include "EchoService.h"
 
 #include <QStringList>
-
 #include <cerrno>
 
 using namespace Qt::StringLiterals;
@@ -59,10 +58,14 @@ std::unique_ptr<EchoService> createEchoService(EchoMethod method, QString *reaso
         if (factory())
             return factory()(reason);
         return firstAvailable(reason);
-    case EchoMethod::IcmpDatagram: return createIcmpSocketEcho(false, reason);
-    case EchoMethod::RawSocket: return createIcmpSocketEcho(true, reason);
-    case EchoMethod::PingProgram: return createPingProgramEcho(reason);
-    case EchoMethod::WindowsIcmp: return createWindowsIcmpEcho(reason);
+    case EchoMethod::IcmpDatagram:
+        return createIcmpSocketEcho(false, reason);
+    case EchoMethod::RawSocket:
+        return createIcmpSocketEcho(true, reason);
+    case EchoMethod::PingProgram:
+        return createPingProgramEcho(reason);
+    case EchoMethod::WindowsIcmp:
+        return createWindowsIcmpEcho(reason);
     }
     return nullptr;
 }
@@ -91,18 +94,29 @@ quint32 statusForIcmpError(int type, int code)
         case 0:
         case 6:
         case 9:
-        case 11: return IpStatus::DestNetUnreachable;
-        case 2: return IpStatus::DestProtocolUnreachable;
-        case 3: return IpStatus::DestPortUnreachable;
-        case 4: return IpStatus::PacketTooBig;
-        case 5: return IpStatus::BadRoute;
-        default: return IpStatus::DestHostUnreachable;
+        case 11:
+            return IpStatus::DestNetUnreachable;
+        case 2:
+            return IpStatus::DestProtocolUnreachable;
+        case 3:
+            return IpStatus::DestPortUnreachable;
+        case 4:
+            return IpStatus::PacketTooBig;
+        case 5:
+            return IpStatus::BadRoute;
+        default:
+            return IpStatus::DestHostUnreachable;
         }
-    case 4: return IpStatus::SourceQuench;
-    case 5: return IpStatus::Success; // a redirect is advice, not a failure
-    case 11: return code == 1 ? IpStatus::TtlExpiredReassembly : IpStatus::TtlExpiredTransit;
-    case 12: return IpStatus::ParameterProblem;
-    default: return IpStatus::GeneralFailure;
+    case 4:
+        return IpStatus::SourceQuench;
+    case 5:
+        return IpStatus::Success; // a redirect is advice, not a failure
+    case 11:
+        return code == 1 ? IpStatus::TtlExpiredReassembly : IpStatus::TtlExpiredTransit;
+    case 12:
+        return IpStatus::ParameterProblem;
+    default:
+        return IpStatus::GeneralFailure;
     }
 }
 
@@ -110,21 +124,29 @@ quint32 statusForErrno(int error)
 {
     switch (error) {
     case ENETUNREACH:
-    case ENETDOWN: return IpStatus::DestNetUnreachable;
+    case ENETDOWN:
+        return IpStatus::DestNetUnreachable;
 #ifdef EHOSTDOWN
     case EHOSTDOWN:
 #endif
-    case EHOSTUNREACH: return IpStatus::DestHostUnreachable;
-    case ECONNREFUSED: return IpStatus::DestPortUnreachable;
-    case EMSGSIZE: return IpStatus::PacketTooBig;
+    case EHOSTUNREACH:
+        return IpStatus::DestHostUnreachable;
+    case ECONNREFUSED:
+        return IpStatus::DestPortUnreachable;
+    case EMSGSIZE:
+        return IpStatus::PacketTooBig;
     case ENOBUFS:
-    case ENOMEM: return IpStatus::NoResources;
-    case ETIMEDOUT: return IpStatus::RequestTimedOut;
+    case ENOMEM:
+        return IpStatus::NoResources;
+    case ETIMEDOUT:
+        return IpStatus::RequestTimedOut;
     case EACCES: // broadcast without permission
     case EINVAL:
     case EADDRNOTAVAIL:
-    case EAFNOSUPPORT: return IpStatus::BadDestination;
-    default: return IpStatus::GeneralFailure;
+    case EAFNOSUPPORT:
+        return IpStatus::BadDestination;
+    default:
+        return IpStatus::GeneralFailure;
     }
 }
 
@@ -146,7 +168,10 @@ quint32 checkRequest(const EchoRequest &request)
 
 QString dotted(quint32 address)
 {
-    return u"%1.%2.%3.%4"_s.arg(address >> 24).arg((address >> 16) & 0xFF).arg((address >> 8) & 0xFF).arg(address & 0xFF);
+    return u"%1.%2.%3.%4"_s.arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
 }
 
 } // namespace EchoDetail

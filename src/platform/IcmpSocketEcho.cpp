@@ -8,8 +8,10 @@ using namespace Qt::StringLiterals;
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-
 #include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <netinet/ip.h>
@@ -17,10 +19,6 @@ using namespace Qt::StringLiterals;
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -40,7 +38,7 @@ public:
     Socket(const Socket &) = delete;
     Socket &operator=(const Socket &) = delete;
 
-    template<typename T> bool set(int level, int name, T value) const
+    template <typename T> bool set(int level, int name, T value) const
     {
         return ::setsockopt(fd, level, name, &value, sizeof value) == 0;
     }
@@ -226,7 +224,8 @@ private:
                 return false;
             result->status = IpStatus::Success;
             result->replyAddress = source;
-            result->data = buffer.mid(qsizetype(offset + IcmpHeaderSize), qsizetype(size_t(length) - offset - IcmpHeaderSize));
+            result->data
+                = buffer.mid(qsizetype(offset + IcmpHeaderSize), qsizetype(size_t(length) - offset - IcmpHeaderSize));
             result->ttl = ttl;
             result->tos = tos;
             result->flags = flags;

@@ -81,7 +81,8 @@ public:
                 result.detail = ping.errorString();
             return result;
         }
-        return parse(QString::fromLocal8Bit(ping.readAll()), ping.exitCode(), request.address, clock.nsecsElapsed() / 1000);
+        return parse(
+            QString::fromLocal8Bit(ping.readAll()), ping.exitCode(), request.address, clock.nsecsElapsed() / 1000);
     }
 
     /// elapsedUs stands in for the time the program prints only for data of 16 bytes and more.

@@ -4,9 +4,8 @@
 #include "EchoService.h"
 
 #include <QElapsedTimer>
-
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 using namespace Qt::StringLiterals;
 

@@ -182,8 +182,8 @@ int TPing::SendEcho()
     EchoRequest request;
     request.address = address;
     request.data = QByteArray(FSize, ' ');
-    request.data.replace(0, std::min<qsizetype>(FSize, qsizetype(sizeof Identification - 1)),
-        QByteArray(Identification).left(FSize));
+    request.data.replace(
+        0, std::min<qsizetype>(FSize, qsizetype(sizeof Identification - 1)), QByteArray(Identification).left(FSize));
     request.ttl = FTTL;
     request.flags = FFlags;
     request.timeoutMs = FTimeout;
@@ -211,30 +211,55 @@ void TPing::finishEcho(quint32 status, int replies)
 QString TPing::StatusText(quint32 status)
 {
     switch (status) {
-    case 0: return u"No error"_s;
-    case 11001: return u"Buffer too small"_s;
-    case 11002: return u"Destination network unreachable"_s;
-    case 11003: return u"Destination host unreachable"_s;
-    case 11004: return u"Destination protocol unreachable"_s;
-    case 11005: return u"Destination port unreachable"_s;
-    case 11006: return u"No resources"_s;
-    case 11007: return u"Bad option"_s;
-    case 11008: return u"Hardware error"_s;
-    case 11009: return u"Packet too big"_s;
-    case 11010: return u"Request timed out"_s;
-    case 11011: return u"Bad request"_s;
-    case 11012: return u"Bad route"_s;
-    case 11013: return u"TTL expired in transit"_s;
-    case 11014: return u"TTL expired in reassembly"_s;
-    case 11015: return u"Parameter problem"_s;
-    case 11016: return u"Source quench"_s;
-    case 11017: return u"Option too big"_s;
-    case 11018: return u"Bad Destination"_s;
-    case 11019: return u"Address deleted"_s;
-    case 11020: return u"Spec MTU change"_s;
-    case 11021: return u"MTU change"_s;
-    case 11050: return u"General failure"_s;
-    case 11255: return u"Pending"_s;
-    default: return u"ICMP error #"_s + QString::number(status);
+    case 0:
+        return u"No error"_s;
+    case 11001:
+        return u"Buffer too small"_s;
+    case 11002:
+        return u"Destination network unreachable"_s;
+    case 11003:
+        return u"Destination host unreachable"_s;
+    case 11004:
+        return u"Destination protocol unreachable"_s;
+    case 11005:
+        return u"Destination port unreachable"_s;
+    case 11006:
+        return u"No resources"_s;
+    case 11007:
+        return u"Bad option"_s;
+    case 11008:
+        return u"Hardware error"_s;
+    case 11009:
+        return u"Packet too big"_s;
+    case 11010:
+        return u"Request timed out"_s;
+    case 11011:
+        return u"Bad request"_s;
+    case 11012:
+        return u"Bad route"_s;
+    case 11013:
+        return u"TTL expired in transit"_s;
+    case 11014:
+        return u"TTL expired in reassembly"_s;
+    case 11015:
+        return u"Parameter problem"_s;
+    case 11016:
+        return u"Source quench"_s;
+    case 11017:
+        return u"Option too big"_s;
+    case 11018:
+        return u"Bad Destination"_s;
+    case 11019:
+        return u"Address deleted"_s;
+    case 11020:
+        return u"Spec MTU change"_s;
+    case 11021:
+        return u"MTU change"_s;
+    case 11050:
+        return u"General failure"_s;
+    case 11255:
+        return u"Pending"_s;
+    default:
+        return u"ICMP error #"_s + QString::number(status);
     }
 }

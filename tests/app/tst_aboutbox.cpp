@@ -40,9 +40,9 @@ private slots:
         QCOMPARE(list->headerItem()->text(0), u"Ressource"_s);
         QCOMPARE(list->headerItem()->text(1), u"Wert"_s);
 
-        const QStringList labels = { u"Product Name"_s, u"Product Version"_s, u"Original Filename"_s,
-            u"Company Name"_s, u"Comments"_s, u"File Description"_s, u"File Version"_s, u"Legal Copyright"_s,
-            u"Legal Trademarks"_s, u"Pre-Release"_s };
+        const QStringList labels = { u"Product Name"_s, u"Product Version"_s, u"Original Filename"_s, u"Company Name"_s,
+            u"Comments"_s, u"File Description"_s, u"File Version"_s, u"Legal Copyright"_s, u"Legal Trademarks"_s,
+            u"Pre-Release"_s };
         const QStringList values = { u"Kovatek Rufwerk"_s, u"6.0.1.0"_s, version.OriginalFilename, u"Kovatek"_s,
             u"Anlegen, betreiben und überwachen von DFÜ-Anschlüssen"_s,
             u"Anlegen, betreiben und überwachen von DFÜ-Verbindungen"_s, u"6.0.1.0"_s, version.LegalCopyright,

@@ -57,8 +57,8 @@ QList<QPair<QString, int>> sourceContexts()
     static const QRegularExpression given(
         uR"((?:"HelpContext"\s*,|HelpContext\s*=|ShowContext\(|helpGroup\([^;]*?,)\s*(\d+))"_s);
     QList<QPair<QString, int>> contexts;
-    QDirIterator files(QStringLiteral(RUFWERK_SOURCE_DIR "/src"), { u"*.cpp"_s, u"*.h"_s }, QDir::Files,
-        QDirIterator::Subdirectories);
+    QDirIterator files(
+        QStringLiteral(RUFWERK_SOURCE_DIR "/src"), { u"*.cpp"_s, u"*.h"_s }, QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString path = files.next();
         const QString file = path.contains(u"/listprint/"_s) ? u"ListPrinter"_s : HelpLink::ProgramHelp;
@@ -137,7 +137,8 @@ private slots:
         QVERIFY(page.contains("<h1>"));
         // A topic that points into a page finds its section there.
         if (topic.hasFragment())
-            QVERIFY2(page.contains(QByteArray("name=\"" + topic.fragment().toUtf8() + '"')), qPrintable(topic.toString()));
+            QVERIFY2(
+                page.contains(QByteArray("name=\"" + topic.fragment().toUtf8() + '"')), qPrintable(topic.toString()));
         QVERIFY(!window->findChild<QTextBrowser *>(u"HelpBrowser"_s)->documentTitle().isEmpty());
     }
 
@@ -236,8 +237,8 @@ private slots:
         QCOMPARE(requests.at(2).kind, HelpLink::Request::HelpOnHelp);
 
         // The about boxes are the program's own windows.
-        for (const auto &[command, window] : { qMakePair(u"About"_s, u"LocaAboutBox"_s),
-                 qMakePair(u"ProgramInfo"_s, u"InfoDlg"_s) }) {
+        for (const auto &[command, window] :
+            { qMakePair(u"About"_s, u"LocaAboutBox"_s), qMakePair(u"ProgramInfo"_s, u"InfoDlg"_s) }) {
             QString opened;
             QTimer::singleShot(0, this, [&opened] {
                 QWidget *modal = QApplication::activeModalWidget();
@@ -315,7 +316,8 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // empty: no file at all
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << QByteArray() << u"Die Hilfedatei wurde nicht gefunden:"_s;
-        QTest::newRow("not a help file") << QByteArray("kein Hilfetext") << u"Die Hilfedatei kann nicht gelesen werden:"_s;
+        QTest::newRow("not a help file") << QByteArray("kein Hilfetext")
+                                         << u"Die Hilfedatei kann nicht gelesen werden:"_s;
     }
 
     void missingOrBrokenHelpFilesAreReported()

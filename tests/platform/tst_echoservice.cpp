@@ -8,6 +8,7 @@
 
 #ifdef Q_OS_LINUX
 #include <arpa/inet.h>
+#include <cstring>
 #include <net/if.h>
 #include <net/route.h>
 #include <netinet/in.h>
@@ -15,8 +16,6 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <cstring>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -125,7 +124,8 @@ private slots:
         request.flags = flags;
         request.timeoutMs = 3000;
         const EchoResult result = echo->send(request);
-        QVERIFY2(result.status == IpStatus::Success, qPrintable(u"status %1 %2"_s.arg(result.status).arg(result.detail)));
+        QVERIFY2(
+            result.status == IpStatus::Success, qPrintable(u"status %1 %2"_s.arg(result.status).arg(result.detail)));
         QCOMPARE(result.replies(), 1);
         QCOMPARE(EchoDetail::dotted(result.replyAddress), u"127.0.0.1"_s);
         QCOMPARE(result.data.size(), size);

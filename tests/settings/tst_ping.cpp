@@ -194,8 +194,7 @@ private slots:
         QFETCH(QByteArray, data);
         QList<EchoResult> script { reply(0x7F000001, 7, size, 128) };
         QList<EchoRequest> requests;
-        setEchoServiceFactory(
-            [&](QString *) { return std::make_unique<ScriptedEcho>(&script, &requests); });
+        setEchoServiceFactory([&](QString *) { return std::make_unique<ScriptedEcho>(&script, &requests); });
         TPing ping;
         QCOMPARE(ping.Size(), 56);
         QCOMPARE(ping.Timeout(), 4000);
@@ -231,11 +230,10 @@ private slots:
     // from the done handler before the next lookup starts.
     void lookupsDriveEchoesInOrder()
     {
-        QList<EchoResult> script { reply(0x0A000001, 100), reply(0x0A000001, 100),
-            failure(IpStatus::RequestTimedOut), reply(0x0A000001, 100) };
+        QList<EchoResult> script { reply(0x0A000001, 100), reply(0x0A000001, 100), failure(IpStatus::RequestTimedOut),
+            reply(0x0A000001, 100) };
         QList<EchoRequest> requests;
-        setEchoServiceFactory(
-            [&](QString *) { return std::make_unique<ScriptedEcho>(&script, &requests); });
+        setEchoServiceFactory([&](QString *) { return std::make_unique<ScriptedEcho>(&script, &requests); });
         TPing ping;
         QStringList log;
         connect(&ping, &TPing::OnDnsLookupDone, this, [&](int error) {
@@ -272,8 +270,7 @@ private slots:
         QFETCH(bool, requested);
         QList<EchoResult> script;
         QList<EchoRequest> requests;
-        setEchoServiceFactory(
-            [&](QString *) { return std::make_unique<ScriptedEcho>(&script, &requests); });
+        setEchoServiceFactory([&](QString *) { return std::make_unique<ScriptedEcho>(&script, &requests); });
         TPing ping;
         ping.SetAddress(address);
         ping.SetTimeout(1500);
