@@ -11,6 +11,12 @@ packages=(
     # secret store; its tests join TUN links with socat in network namespaces.
     ppp iproute2 socat util-linux polkitd pkexec
     qtkeychain-qt6-dev libsecret-1-0 dbus-daemon gnome-keyring
+    # help collections (qhelpgenerator, Qt Help and its database driver)
+    qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite qt6-translations-l10n
+    # echo requests without privileges; the echo benchmark compares with ping
+    iputils-ping
+    # the package check: cpack's dependency scan, desktop file and metadata checks
+    dpkg-dev desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

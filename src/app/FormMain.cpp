@@ -8,6 +8,7 @@
 #include "Folders.h"
 #include "FormHelp.h"
 #include "Glyphs.h"
+#include "HelpCommands.h"
 #include "LogoForm.h"
 #include "MainWidgets.h"
 #include "MessageDialog.h"
@@ -127,6 +128,7 @@ void TFormMain::PrepareFolders()
     // Downloaded sites live below the program folder.
     QDir().mkpath(Folders::programFolder() + u"URL"_s);
     Folders::moduleFolder();
+    ProvideFirstUseText(QCoreApplication::applicationDirPath(), Folders::programFolder());
 }
 
 // --- construction ---------------------------------------------------------
@@ -871,7 +873,8 @@ void TFormMain::FormCreate()
     QPointer<TLogoForm> logo = new TLogoForm(u"Kovatek Rufwerk"_s);
     logo->ShowAndPaint();
 
-    // 4. Hints on
+    // 4. Help (also for the first-start text below) and hints on
+    InstallHelpCommands(*this);
     SetShowPostIt(true);
     SetShapedHints(StartSettings.PostItIndex == 1);
 

@@ -22,7 +22,6 @@ TLogoForm::TLogoForm(const QString &caption, QWidget *parent)
     setObjectName(u"LogoForm"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(caption);
-    setFixedSize(360, 132);
 
     FLogo->setObjectName(u"Logo"_s);
     FLogo->setFixedSize(96, 96);
@@ -60,6 +59,8 @@ TLogoForm::TLogoForm(const QString &caption, QWidget *parent)
     row->setSpacing(18);
     row->addWidget(FLogo);
     row->addLayout(text, 1);
+    // As wide as the label needs in the font at hand, never cut off.
+    setFixedSize(std::max(360, row->sizeHint().width()), 132);
 
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
