@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace ColumnFormat {
 
 namespace {
@@ -58,9 +60,17 @@ QString FormatNumber(double value)
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    // Fifteen significant digits keep 0.2 × 160 at "32" where the shortest
-    // round-trip form would show the binary noise of earlier conversions.
-    return locale.toString(value == 0 ? 0.0 : value, 'g', 15);
+    if (value == 0 || !std::isfinite(value))
+        return u"0"_s;
+    // The fewest digits that hold the value to 13 significant places: lengths
+    // converted between millimetres and inches and back read "50" again
+    // instead of showing the binary noise of the conversions.
+    for (int precision = 1; precision < 15; ++precision) {
+        const double rounded = locale.toDouble(locale.toString(value, 'e', precision - 1));
+        if (std::abs(rounded - value) <= 1e-13 * std::abs(value))
+            return locale.toString(rounded, 'g', 15);
+    }
+    return locale.toString(value, 'g', 15);
 }
 
 QChar AlignmentChar(TAlignment alignment)

@@ -174,6 +174,7 @@ const TCustomListPrint::TGeometry &TCustomListPrint::Geometry()
         layout.setMargins(layout.minimumMargins());
         const QRect printable = layout.paintRectPixels(g.DpiX);
         g.Offset = printable.topLeft();
+        g.PaperMillimetres = layout.fullRect(QPageLayout::Millimeter).size();
     } else {
         const bool inches = FMeasureUnit == muInches;
         const double width = inches ? 8.5 : 210 / 25.4;
@@ -181,9 +182,11 @@ const TCustomListPrint::TGeometry &TCustomListPrint::Geometry()
         const double offset = inches ? 0.25 : 6 / 25.4;
         g.Paper = QSize(int(std::lround(width * g.DpiX)), int(std::lround(height * g.DpiY)));
         g.Offset = QPoint(int(std::lround(offset * g.DpiX)), int(std::lround(offset * g.DpiY)));
+        g.PaperMillimetres = QSizeF(width * 25.4, height * 25.4);
         if (FOrientation == poLandscape) {
             g.Paper.transpose();
             g.Offset = g.Offset.transposed();
+            g.PaperMillimetres.transpose();
         }
     }
     if (g.Paper.isEmpty())
@@ -232,7 +235,9 @@ QRect TCustomListPrint::TextArea()
 
 double TCustomListPrint::TextAreaWidth()
 {
-    return PixelsToUnitsX(Geometry().Paper.width()) - MarginLeft() - MarginRight();
+    // From the paper's own size: 210 mm less 2 × 25 mm is 160, not the 159.97 of whole pixels.
+    const double paper = Geometry().PaperMillimetres.width();
+    return (FMeasureUnit == muMillimeters ? paper : paper / 25.4) - MarginLeft() - MarginRight();
 }
 
 double TCustomListPrint::ClampMargin(TSide side, double value)
@@ -240,7 +245,8 @@ double TCustomListPrint::ClampMargin(TSide side, double value)
     const TGeometry &g = Geometry();
     const bool vertical = side == SideTop || side == SideBottom;
     const double offset = vertical ? PixelsToUnitsY(g.Offset.y()) : PixelsToUnitsX(g.Offset.x());
-    const double paper = vertical ? PixelsToUnitsY(g.Paper.height()) : PixelsToUnitsX(g.Paper.width());
+    const double millimetres = vertical ? g.PaperMillimetres.height() : g.PaperMillimetres.width();
+    const double paper = FMeasureUnit == muMillimeters ? millimetres : millimetres / 25.4;
     if (!std::isfinite(value))
         value = offset;
     return std::max(offset, std::min(value, paper - offset));

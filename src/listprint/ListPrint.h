@@ -242,6 +242,7 @@ public:
         int DpiY = 300;
         QSize Paper;   ///< pixels
         QPoint Offset; ///< unprintable offsets (left, top) in pixels; right and bottom are taken equal
+        QSizeF PaperMillimetres;
     };
     /// The printer's metrics, or the defaults without a printer.
     const TGeometry &Geometry();

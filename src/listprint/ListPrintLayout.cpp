@@ -598,11 +598,12 @@ void TCustomListPrint::PrintBitmap(const QString &fileName, int alignment, int s
 
 void TCustomListPrint::BeginReport(bool RebuildHeaderFooter)
 {
+    // A rebuild started while a report is being built must not mix into it.
+    if (FBuilding || FFileMode)
+        throw EPagePrinter(u"Kein Neuaufbau während des Druckens"_s);
     LoadSettings();
     FZoomLocation = zlTopCenter;
     try {
-        if (FBuilding || FFileMode)
-            throw EPagePrinter(u"Kein Neuaufbau während des Druckens"_s);
         FPages.Clear();
         for (const auto &measure : FMeasures)
             measure->Index = -1;
@@ -633,10 +634,8 @@ void TCustomListPrint::BeginReport(bool RebuildHeaderFooter)
         }
         FCurrentPage = 1;
         PageStart();
-    } catch (const EPagePrinter &error) {
-        // A rebuild started while a report is being built must not mix into it.
-        if (error.Message() == "Kein Neuaufbau während des Druckens"_L1)
-            throw;
+    } catch (const EPagePrinter &) {
+        // The report is begun as far as it got; a cancel shows at the next page start.
     }
     if (!FWaitCursor) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
