@@ -663,7 +663,8 @@ void TCustomListPrint::OpenFile()
 void TCustomListPrint::FinishPages()
 {
     if (FFileMode) {
-        TextSinkEndLine();
+        if (FPendingOpen)
+            TextSinkEndLine();
         FFileMode = false;
         FCurrentPage = 0;
         const QString path = FFile->fileName();
