@@ -131,6 +131,8 @@ public:
     void SetCopies(int copies) { FCopies = copies > 0 ? copies : 1; }
     bool Collate() const { return FCollate; }
     void SetCollate(bool collate) { FCollate = collate; }
+    /// On Stop, abort the print job instead of ending it normally. A PDF file
+    /// is then removed; a printer queue still receives the pages sent so far.
     bool AbortOnCancel() const { return FAbortOnCancel; }
     void SetAbortOnCancel(bool abort) { FAbortOnCancel = abort; }
     bool ShowProgress() const { return FShowProgress; }

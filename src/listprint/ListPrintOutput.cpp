@@ -173,17 +173,24 @@ bool TCustomListPrint::PrintPages()
                 QCoreApplication::processEvents();
             if (FCancel)
                 throw ECancelPrinting(u"Druck abgebrochen"_s);
+            // The page break comes before the next page, not after each one:
+            // neither the last page nor a stopped run ends in an empty page.
+            if (n > 0)
+                printer->newPage();
             ProgressUpdate(FProgressMessage, u"Seite "_s, last, first, page);
             emit PrintingPage(page, copy);
             PlayPage(painter, page - 1, printer);
-            if (n + 1 < total)
-                printer->newPage();
         }
         painter.end();
     } catch (const ECancelPrinting &) {
         completed = false;
-        if (FAbortOnCancel)
-            printer->abort();
+        if (FAbortOnCancel && !printer->abort()) {
+            // Qt's PDF and CUPS engines cannot abort a job: a file printout is
+            // removed instead; a queue still gets the pages sent so far.
+            painter.end();
+            if (!printer->outputFileName().isEmpty())
+                QFile::remove(printer->outputFileName());
+        }
         if (painter.isActive())
             painter.end();
     }
