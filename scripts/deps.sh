@@ -7,6 +7,9 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
+    # List printer tests: a CUPS scheduler with a cups-pdf queue (started by the
+    # test itself) and pdftotext to read printed pages back.
+    cups printer-driver-cups-pdf poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
