@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QPointer>
+#include <QPrinter>
 #include <QScrollArea>
 #include <QStringList>
 
@@ -15,7 +16,6 @@
 #include <memory>
 #include <vector>
 
-class QPrinter;
 class QSaveFile;
 class TListPrnPrgDlg;
 class TPreviewPaintBox;
@@ -271,6 +271,7 @@ protected:
     virtual void LoadSettings();
 
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     friend class TPreviewPaintBox;

@@ -145,6 +145,14 @@ void TCustomListPrint::resizeEvent(QResizeEvent *event)
     UpdatePreviewSize();
 }
 
+void TCustomListPrint::showEvent(QShowEvent *event)
+{
+    QScrollArea::showEvent(event);
+    // The scroll range exists only now; place the view as asked for.
+    UpdatePreviewSize();
+    PlaceView();
+}
+
 void TCustomListPrint::SetGradientBackground(bool gradient)
 {
     FGradientBackground = gradient;

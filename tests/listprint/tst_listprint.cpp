@@ -6,6 +6,7 @@
 #include "ListPrintTestSupport.h"
 
 #include <QLocale>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <cmath>
@@ -36,6 +37,9 @@ private slots:
     void changesWhileBuildingRaise();
     void currentPageStaysInRange();
     void hostReceivesMessages();
+    void previewPlacesAndPaintsThePage_data();
+    void previewPlacesAndPaintsThePage();
+    void helpGoesToTheProgramsViewer();
 };
 
 void TestListPrint::initTestCase()
@@ -386,6 +390,66 @@ void TestListPrint::hostReceivesMessages()
     lp->PostHostMessage(LPM_EXPORT);
     QCOMPARE(host.Messages.size(), 1);
     QTRY_COMPARE(host.Messages, (QList<int> { 0x1401, 0x1402 }));
+}
+
+void TestListPrint::previewPlacesAndPaintsThePage_data()
+{
+    QTest::addColumn<int>("location");
+    QTest::addColumn<bool>("centredAcross");
+    QTest::addColumn<bool>("centredDown");
+    QTest::newRow("top left") << int(zlTopLeft) << false << false;
+    QTest::newRow("top centre") << int(zlTopCenter) << true << false;
+    QTest::newRow("centre") << int(zlCenter) << true << true;
+}
+
+void TestListPrint::previewPlacesAndPaintsThePage()
+{
+    QFETCH(int, location);
+    QFETCH(bool, centredAcross);
+    QFETCH(bool, centredDown);
+    TTextReportPrint lp;
+    lp.resize(400, 300);
+    lp.SetShowProgress(false);
+    lp.SetShadowOffset(0);
+    lp.BeginReport(false);
+    TListFont big = TListFont::Make(u"Arial"_s, 72);
+    big.Color = Qt::blue;
+    lp.SetFont(big);
+    lp.PrintLine(u"\u2588\u2588\u2588"_s); // solid blocks
+    lp.EndReport();
+    lp.show();
+    lp.SetZoomLocation(TZoomLocation(location));
+    lp.SetZoomPercent(100);
+    QScrollBar *h = lp.horizontalScrollBar();
+    QScrollBar *v = lp.verticalScrollBar();
+    QVERIFY(h->maximum() > 0 && v->maximum() > 0);
+    QCOMPARE(h->value(), centredAcross ? (h->minimum() + h->maximum()) / 2 : h->minimum());
+    QCOMPARE(v->value(), centredDown ? (v->minimum() + v->maximum()) / 2 : v->minimum());
+
+    // At 100 % the page has its paper size on the screen; the blocks sit at the margins.
+    lp.SetZoomLocation(zlTopLeft);
+    QWidget *box = lp.findChild<QWidget *>(u"PaintBox"_s);
+    QVERIFY(box);
+    const QImage image = box->grab().toImage();
+    const qreal pixelsPerMm = box->logicalDpiX() / 25.4;
+    const QPoint inBlock(int((25 + 3) * pixelsPerMm), int((25 + 10) * pixelsPerMm));
+    QCOMPARE(image.pixelColor(inBlock), QColor(Qt::blue));
+    QCOMPARE(image.pixelColor(QPoint(int(10 * pixelsPerMm), int(10 * pixelsPerMm))), QColor(Qt::white));
+}
+
+void TestListPrint::helpGoesToTheProgramsViewer()
+{
+    TMessageLog messages;
+    ListPrintUi::SetProgramFolder(u"/opt/rufwerk"_s);
+    ListPrintUi::ShowHelp(3333, nullptr);
+    QCOMPARE(messages.Entries, QStringList { u"Error: Helpfile /opt/rufwerk/ListPrinter not found!"_s });
+    QList<int> shown;
+    ListPrintUi::SetHelpHandler([&](int context, QWidget *) { shown << context; });
+    ListPrintUi::ShowHelp(3334, nullptr);
+    QCOMPARE(shown, QList<int> { 3334 });
+    QCOMPARE(QLatin1String(ListPrintUi::HelpFile), "ListPrinter"_L1);
+    ListPrintUi::SetHelpHandler({});
+    ListPrintUi::SetProgramFolder(QString());
 }
 
 QTEST_MAIN(TestListPrint)
