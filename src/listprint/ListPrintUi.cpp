@@ -15,47 +15,22 @@ using namespace Qt::StringLiterals;
 namespace ListPrintUi {
 
 namespace {
-
-QString &programFolder()
-{
-    static QString folder;
-    return folder;
-}
-
-THelpHandler &helpHandler()
-{
-    static THelpHandler handler;
-    return handler;
-}
-
-TMessageHook &messageHook()
-{
-    static TMessageHook hook;
-    return hook;
-}
-
-TInputHook &inputHook()
-{
-    static TInputHook hook;
-    return hook;
-}
-
-TPrintDialogHook &printDialogHook()
-{
-    static TPrintDialogHook hook;
-    return hook;
-}
-
+// Set by the program at start and by tests; read on the user-interface thread only.
+QString programFolder;
+THelpHandler helpHandler;
+TMessageHook messageHook;
+TInputHook inputHook;
+TPrintDialogHook printDialogHook;
 } // namespace
 
 QString ProgramFolder()
 {
-    return programFolder().isEmpty() ? QCoreApplication::applicationDirPath() : programFolder();
+    return programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
 }
 
 void SetProgramFolder(const QString &folder)
 {
-    programFolder() = folder;
+    programFolder = folder;
 }
 
 QString InProgramFolder(const QString &fileName)
@@ -65,13 +40,13 @@ QString InProgramFolder(const QString &fileName)
 
 void SetHelpHandler(THelpHandler handler)
 {
-    helpHandler() = std::move(handler);
+    helpHandler = std::move(handler);
 }
 
 void ShowHelp(int context, QWidget *parent)
 {
-    if (helpHandler()) {
-        helpHandler()(context, parent);
+    if (helpHandler) {
+        helpHandler(context, parent);
         return;
     }
     Message(TMessageKind::Error, u"Helpfile %1 not found!"_s.arg(InProgramFolder(QLatin1String(HelpFile))), parent);
@@ -79,8 +54,8 @@ void ShowHelp(int context, QWidget *parent)
 
 bool Message(TMessageKind kind, const QString &text, QWidget *parent)
 {
-    if (messageHook())
-        return messageHook()(kind, text);
+    if (messageHook)
+        return messageHook(kind, text);
     const QString title = QGuiApplication::applicationDisplayName();
     switch (kind) {
     case TMessageKind::Question:
@@ -98,13 +73,13 @@ bool Message(TMessageKind kind, const QString &text, QWidget *parent)
 
 void SetMessageHook(TMessageHook hook)
 {
-    messageHook() = std::move(hook);
+    messageHook = std::move(hook);
 }
 
 bool InputText(const QString &caption, const QString &prompt, QString *value, QWidget *parent)
 {
-    if (inputHook())
-        return inputHook()(caption, prompt, value);
+    if (inputHook)
+        return inputHook(caption, prompt, value);
     bool ok = false;
     const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, *value, &ok);
     if (ok)
@@ -114,13 +89,13 @@ bool InputText(const QString &caption, const QString &prompt, QString *value, QW
 
 void SetInputHook(TInputHook hook)
 {
-    inputHook() = std::move(hook);
+    inputHook = std::move(hook);
 }
 
 TPrintChoice PrintDialog(QPrinter *printer, int pageCount, int current, QWidget *parent)
 {
-    if (printDialogHook())
-        return printDialogHook()(printer, pageCount, current);
+    if (printDialogHook)
+        return printDialogHook(printer, pageCount, current);
     if (QPrinterInfo::availablePrinterNames().isEmpty())
         Message(TMessageKind::Information,
                 u"Es ist kein Drucker eingerichtet. Der Bericht kann nur in eine Datei ausgegeben werden."_s, parent);
@@ -140,7 +115,7 @@ TPrintChoice PrintDialog(QPrinter *printer, int pageCount, int current, QWidget 
 
 void SetPrintDialogHook(TPrintDialogHook hook)
 {
-    printDialogHook() = std::move(hook);
+    printDialogHook = std::move(hook);
 }
 
 } // namespace ListPrintUi
