@@ -28,9 +28,15 @@ class TPreviewPaintBox;
  * printer's pixels, shows the pages as a zoomable preview and prints them.
  * With PrintToFile the report goes to a text file instead of pages.
  *
- * Lengths are in MeasureUnit; the cursor and the recordings are in printer
- * pixels from the top-left corner of the text area (the paper less the
- * margins). Without a printer the page is A4 (or letter) at 300 pixels per inch.
+ * Lengths are in MeasureUnit. The cursor is in printer pixels from the
+ * top-left corner of the text area (the paper less the margins), the
+ * recordings from the printer's printable corner. Without a printer the page
+ * is A4 (letter in inches) at 300 pixels per inch; pages recorded for one
+ * printer print true to size on another.
+ *
+ * The host (the parent widget unless SetHost names another) receives
+ * LPM_REBUILD as a TListPrintEvent when the report must be built again, and
+ * then runs its BeginReport … EndReport once more.
  *
  * Operations that would disturb a report being built raise EPagePrinter; the
  * Stop button of the progress dialog makes the next page start raise
@@ -278,7 +284,6 @@ private:
     enum TSide { SideTop, SideBottom, SideLeft, SideRight };
     struct TMeasure;
     struct TCell;
-    class TBuildScope;
 
     void SetMargin(TSide side, double value);
     double ClampMargin(TSide side, double value);
@@ -388,7 +393,6 @@ private:
     QStringList FFileLines;
     std::unique_ptr<QSaveFile> FFile;
     QString FFileError;
-    QDateTime FReportTime;
     QString FParsedTableFormat;
     QList<ColumnFormat::TColumn> FTableColumns;
     bool FTableColumnsValid = false;

@@ -617,7 +617,6 @@ void TCustomListPrint::BeginReport(bool RebuildHeaderFooter)
         ++FUpdateCount;
         InvalidateGeometry();
         ClampMargins();
-        FReportTime = Now();
         UpdateLineStep();
         ResolveFriendly();
         FBuilding = true;
