@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -36,12 +38,12 @@ QList<TPageList::TText> texts(const TCustomListPrint &lp, int page)
     return lp.Pages().Texts(page - 1);
 }
 
-const TPageList::TText *findText(const QList<TPageList::TText> &texts, const QString &text)
+std::optional<TPageList::TText> findText(const QList<TPageList::TText> &texts, const QString &text)
 {
     for (const TPageList::TText &t : texts)
         if (t.Text == text)
-            return &t;
-    return nullptr;
+            return t;
+    return std::nullopt;
 }
 
 /// Is x covered by a horizontal stroke at y on page?
@@ -156,8 +158,8 @@ void TestListPrintLayout::headerAndFooterOnEveryPage()
     const QRect area = lp->TextArea();
     for (int page = 1; page <= lp->PageCount(); ++page) {
         const QList<TPageList::TText> all = texts(*lp, page);
-        const TPageList::TText *header = findText(all, u"Kopf %1"_s.arg(page));
-        const TPageList::TText *footer = findText(all, u"Fuß %1"_s.arg(page));
+        const auto header = findText(all, u"Kopf %1"_s.arg(page));
+        const auto footer = findText(all, u"Fuß %1"_s.arg(page));
         QVERIFY2(header && footer, qPrintable(u"page %1"_s.arg(page)));
         QVERIFY(findText(all, u"14.03.2026"_s));
         QVERIFY(findText(all, u"09:05"_s));
@@ -465,8 +467,8 @@ void TestListPrintLayout::cellFormatHandlerChangesCells()
     lp->EndReport();
     QCOMPARE(calls, (QStringList { u"6:1:alt:40:2:1"_s, u"6:2:zwei:-30:0:0"_s }));
     const QRect area = lp->TextArea();
-    const TPageList::TText *first = findText(texts(*lp, 1), u"neu"_s);
-    const TPageList::TText *second = findText(texts(*lp, 1), u"zwei"_s);
+    const auto first = findText(texts(*lp, 1), u"neu"_s);
+    const auto second = findText(texts(*lp, 1), u"zwei"_s);
     QVERIFY(first && second);
     // Right-aligned in its new width of 60 mm, the next cell after it.
     QVERIFY(first->Baseline.x() > area.left() + lp->UnitsToPixelsX(40));
