@@ -7,6 +7,7 @@
 #include "PageList.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QPrinter>
 #include <QScrollArea>
@@ -390,6 +391,7 @@ private:
     int FUpdateCount = 0;
     QString FPendingText;
     bool FPendingOpen = false;
+    QElapsedTimer FEventTurn;
     QStringList FFileLines;
     std::unique_ptr<QSaveFile> FFile;
     QString FFileError;

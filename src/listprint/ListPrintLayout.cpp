@@ -320,10 +320,15 @@ int TCustomListPrint::NewPage()
 
 void TCustomListPrint::PageStart()
 {
-    if (FShowProgress)
+    // Pages are recorded faster than a screen shows them: the dialog and its
+    // Stop button get their turn every few milliseconds, not at every page.
+    const bool turn = !FEventTurn.isValid() || FEventTurn.hasExpired(20);
+    if (turn)
+        FEventTurn.start();
+    if (FShowProgress && turn)
         QCoreApplication::processEvents();
     ProgressUpdate(u"Preview wieder aufbauen"_s, u"Seite "_s, 0, 1, FCurrentPage);
-    if (FShowProgress && FShowCancel)
+    if (FShowProgress && FShowCancel && turn)
         QCoreApplication::processEvents();
     if (FCancel)
         throw ECancelPrinting(u"Druck abgebrochen"_s);
