@@ -69,6 +69,7 @@ private slots:
     void pageBreaksBeforeTheLineThatWouldFill();
     void headerAndFooterOnEveryPage();
     void codesResolvingEmptyPrintNoRow();
+    void positionCodesRebuildHeaderAndFooter();
     void headerCellWrapsInsteadOfBeingCut();
     void pageBordersFrameTheTextArea();
     void alignmentOfPlainLines_data();
@@ -190,6 +191,31 @@ void TestListPrintLayout::codesResolvingEmptyPrintNoRow()
         lp->PrintLine(u"Zeile"_s);
     lp->EndReport();
     QCOMPARE(pageTexts(*lp, 1), pageTexts(*plain, 1));
+}
+
+void TestListPrintLayout::positionCodesRebuildHeaderAndFooter()
+{
+    auto lp = makeReport();
+    lp->SetHeaderText(u"Gebühren"_s);
+    lp->SetFooterText(u"Fußtext"_s);
+    lp->SetHeaderFormat(u"<10"_s);
+    lp->SetMarginLeft(30);
+    lp->BeginReport(true);
+    for (int i = 0; i < 100; ++i)
+        lp->PrintLine(u"Zeile"_s);
+    lp->EndReport();
+    // Without stored settings the codes are 0, 4, 0 and 1, 4, 2, over the text area's width.
+    QCOMPARE(lp->HeaderFormat(), u"<31|^93|>31"_s);
+    QCOMPARE(lp->FooterFormat(), lp->HeaderFormat());
+    QCOMPARE(lp->Header(), u" |Gebühren| "_s);
+    QCOMPARE(lp->Footer(), u"14.03.2026|Fußtext| Seite {$PAGE}"_s);
+    QVERIFY(pageTexts(*lp, 2).contains(u" Seite 2"_s));
+
+    // Changed codes take effect at the next rebuild only.
+    lp->SetPositionCode(TCustomListPrint::HRight, 3);
+    lp->BeginReport(false);
+    lp->EndReport();
+    QCOMPARE(lp->Header(), u" |Gebühren| "_s);
 }
 
 void TestListPrintLayout::headerCellWrapsInsteadOfBeingCut()
