@@ -428,7 +428,9 @@ public:
     /// Prints an image file; alignment 0 left, 1 right, 2 centre; scalePercent of
     /// one image pixel per printer pixel. Missing or unreadable files print nothing.
     void PrintBitmap(const QString &fileName, int alignment, int scalePercent, bool advance);
+    /// Reads the stored page layout (with UseRegistry); BeginReport calls it first.
+    /// The settings store comes with the page layout dialog: until then only the
+    /// default position codes are set.
     void LoadSettings() override;
-    /// Writes the stored settings (with UseRegistry).
     virtual void SaveSettings();
 };
