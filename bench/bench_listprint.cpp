@@ -16,13 +16,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
+#include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -91,8 +89,7 @@ void buildReport(TTextReportPrint &lp, const QStringList &rows)
     lp.EndReport();
 }
 
-struct TPeer
-{
+struct TPeer {
     bool Ran = false;
     double Seconds = 0;
     int Pages = 0;
@@ -117,8 +114,8 @@ TPeer runEnscript(const QStringList &rows, const QString &folder)
     const QByteArray messages = (folder + u"/enscript.txt"_s).toLocal8Bit();
     char font[] = "Helvetica8";
     char flagP[] = "-p", flagF[] = "-f";
-    char *argv[] = { const_cast<char *>(program.constData()), flagP, const_cast<char *>(output.constData()),
-                     flagF, font, const_cast<char *>(input.constData()), nullptr };
+    char *argv[] = { const_cast<char *>(program.constData()), flagP, const_cast<char *>(output.constData()), flagF,
+        font, const_cast<char *>(input.constData()), nullptr };
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, messages.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -214,15 +211,14 @@ int main(int argc, char *argv[])
     std::printf("list printer, %d table lines, %d pages at %d dpi\n", lines, pages, lp.Geometry().DpiX);
     std::printf("  record:       %7.2f s  %8.0f pages/s\n", recordSeconds, pages / recordSeconds);
     std::printf("  record with the progress dialog: %.2f s  %.0f pages/s\n", recordWithProgressSeconds,
-                pages / recordWithProgressSeconds);
-    std::printf("  print to PDF: %7.2f s  %8.0f pages/s  (%.1f MiB PDF)\n", printSeconds, pages / printSeconds,
-                pdfMiB);
+        pages / recordWithProgressSeconds);
+    std::printf("  print to PDF: %7.2f s  %8.0f pages/s  (%.1f MiB PDF)\n", printSeconds, pages / printSeconds, pdfMiB);
     std::printf("  recordings:   %.1f MiB in memory, %.1f MiB moved to the spill file (limit %lld MiB), "
                 "%.0f bytes per table line\n",
-                lp.Pages().BytesInMemory() / 1048576.0, lp.Pages().BytesSpilled() / 1048576.0,
-                memoryLimit / 1048576, double(lp.Pages().BytesInMemory() + lp.Pages().BytesSpilled()) / lines);
-    std::printf("  memory:       +%.1f MiB resident after recording, peak %.1f MiB\n", recordedMiB,
-                statusMiB("VmHWM:"));
+        lp.Pages().BytesInMemory() / 1048576.0, lp.Pages().BytesSpilled() / 1048576.0, memoryLimit / 1048576,
+        double(lp.Pages().BytesInMemory() + lp.Pages().BytesSpilled()) / lines);
+    std::printf(
+        "  memory:       +%.1f MiB resident after recording, peak %.1f MiB\n", recordedMiB, statusMiB("VmHWM:"));
 
     const TPeer peer = runEnscript(rows, folder);
     if (!peer.Ran) {
@@ -231,8 +227,8 @@ int main(int argc, char *argv[])
     }
     const double peerRate = peer.Pages / peer.Seconds;
     std::printf("enscript, same lines to PostScript: %d pages in %.2f s, %.0f pages/s, peak %.1f MiB\n", peer.Pages,
-                peer.Seconds, peerRate, peer.PeakMiB);
+        peer.Seconds, peerRate, peer.PeakMiB);
     std::printf("ratio (pages/s list printer / enscript): record %.2f, record + print to PDF %.2f\n",
-                pages / recordSeconds / peerRate, pages / (recordSeconds + printSeconds) / peerRate);
+        pages / recordSeconds / peerRate, pages / (recordSeconds + printSeconds) / peerRate);
     return 0;
 }

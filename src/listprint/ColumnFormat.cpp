@@ -4,7 +4,6 @@
 
 #include <QLocale>
 #include <QStringList>
-
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -110,9 +109,8 @@ QString Scale(const QString &format, double factor, double defaultWidth)
 
 QString DefaultThreeColumns(double textAreaWidth)
 {
-    return Join({ { taLeftJustify, 0.2 * textAreaWidth },
-                  { taCenter, 0.6 * textAreaWidth },
-                  { taRightJustify, 0.2 * textAreaWidth } });
+    return Join({ { taLeftJustify, 0.2 * textAreaWidth }, { taCenter, 0.6 * textAreaWidth },
+        { taRightJustify, 0.2 * textAreaWidth } });
 }
 
 } // namespace ColumnFormat

@@ -18,8 +18,7 @@ namespace ColumnFormat {
 
 constexpr QChar Separator = u'|';
 
-struct TColumn
-{
+struct TColumn {
     TAlignment Alignment = taLeftJustify;
     double Width = 0; ///< negative: no frame lines
 };

@@ -13,8 +13,7 @@
 namespace HeaderFooterCodes {
 
 /// What the placeholders and codes stand for at one moment.
-struct TContext
-{
+struct TContext {
     int Line = 0;
     int Page = 0;
     QString Title;

@@ -29,8 +29,8 @@ TCustomListPrint::TMeasure::TMeasure(const TListFont &source, int dpiY)
     , Font(source.Font)
     , Metrics(Font)
 {
-    const double points = source.Font.pointSizeF() > 0 ? source.Font.pointSizeF()
-                                                       : std::max(1, source.Font.pixelSize()) * 72.0 / 96.0;
+    const double points
+        = source.Font.pointSizeF() > 0 ? source.Font.pointSizeF() : std::max(1, source.Font.pixelSize()) * 72.0 / 96.0;
     Height = std::clamp(int(std::lround(points * dpiY / 72.0)), 1, 0x7fff);
     Font.setPixelSize(Height);
     Font.setHintingPreference(QFont::PreferNoHinting);
@@ -394,11 +394,11 @@ void TCustomListPrint::RebuildFromPositionCodes()
 {
     const QString format = DefaultHeaderFormat();
     FHeaderFormat = format;
-    SetFriendlyHeader(HeaderFooterCodes::PositionCodeString(FPositionCodes[HLeft], FPositionCodes[HCenter],
-                                                            FPositionCodes[HRight], FHeaderText));
+    SetFriendlyHeader(HeaderFooterCodes::PositionCodeString(
+        FPositionCodes[HLeft], FPositionCodes[HCenter], FPositionCodes[HRight], FHeaderText));
     FFooterFormat = format;
-    SetFriendlyFooter(HeaderFooterCodes::PositionCodeString(FPositionCodes[FLeft], FPositionCodes[FCenter],
-                                                            FPositionCodes[FRight], FFooterText));
+    SetFriendlyFooter(HeaderFooterCodes::PositionCodeString(
+        FPositionCodes[FLeft], FPositionCodes[FCenter], FPositionCodes[FRight], FFooterText));
 }
 
 // ---- Output properties -------------------------------------------------------

@@ -12,7 +12,6 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QStringList>
-
 #include <array>
 #include <memory>
 #include <vector>
@@ -43,8 +42,7 @@ class TPreviewPaintBox;
  * Stop button of the progress dialog makes the next page start raise
  * ECancelPrinting out of the host's building code.
  */
-class TCustomListPrint : public QScrollArea
-{
+class TCustomListPrint : public QScrollArea {
     Q_OBJECT
 
 public:
@@ -245,11 +243,10 @@ public:
     void PostHostMessage(int message);
 
     // ---- Geometry ----------------------------------------------------------------
-    struct TGeometry
-    {
+    struct TGeometry {
         int DpiX = 300;
         int DpiY = 300;
-        QSize Paper;   ///< pixels
+        QSize Paper; ///< pixels
         QPoint Offset; ///< unprintable offsets (left, top) in pixels; right and bottom are taken equal
         QSizeF PaperMillimetres;
     };
@@ -380,8 +377,8 @@ private:
     int FY = 0;
     int FStep = 0;
     bool FBuilding = false;
-    bool FFileMode = false;   // the report goes to FileName
-    bool FCapture = false;    // the report's lines go to Lines as well
+    bool FFileMode = false; // the report goes to FileName
+    bool FCapture = false; // the report's lines go to Lines as well
     bool FCancel = false;
     bool FInHeaderFooter = false;
     bool FInPageStart = false;
@@ -413,8 +410,7 @@ private:
  * The list printer as hosts use it: BeginReport … EndReport, bitmaps and the
  * stored settings, with the default three-column header and footer formats.
  */
-class TTextReportPrint : public TCustomListPrint
-{
+class TTextReportPrint : public TCustomListPrint {
     Q_OBJECT
 
 public:

@@ -43,8 +43,7 @@ bool isBreakChar(QChar c)
     return c.unicode() < 33;
 }
 
-struct TSplit
-{
+struct TSplit {
     QStringView Piece;
     QStringView Rest;
 };
@@ -338,8 +337,7 @@ void TCustomListPrint::PageStart()
     FLineNumber = 0;
     FPageHasLine = false;
     {
-        struct TGuard
-        {
+        struct TGuard {
             bool &Flag;
             ~TGuard() { Flag = false; }
         } guard { FInPageStart = true };
@@ -369,8 +367,7 @@ void TCustomListPrint::DrawHeaderFooter()
 {
     if (FFileMode)
         return;
-    struct TGuard
-    {
+    struct TGuard {
         bool &Flag;
         ~TGuard() { Flag = false; }
     } guard { FInHeaderFooter = true };
@@ -432,8 +429,7 @@ const QList<ColumnFormat::TColumn> &TCustomListPrint::TableColumns()
     return FTableColumns;
 }
 
-struct TCustomListPrint::TCell
-{
+struct TCustomListPrint::TCell {
     QString Text;
     TAlignment Alignment = taLeftJustify;
     int Width = 0; // pixels
@@ -678,7 +674,8 @@ void TCustomListPrint::FinishPages()
         const QString error = written ? QString() : FileErrorText(*FFile);
         FFile.reset();
         if (written)
-            ListPrintUi::Message(ListPrintUi::TMessageKind::Information, u"Inhalt exportiert nach %1"_s.arg(path), this);
+            ListPrintUi::Message(
+                ListPrintUi::TMessageKind::Information, u"Inhalt exportiert nach %1"_s.arg(path), this);
         else
             FFileError = ExportErrorText(path, error);
     } else if (FPages.IsRecording()) {

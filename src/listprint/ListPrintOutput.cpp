@@ -23,10 +23,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // Bytes 0x80..0x9F of Windows-1252; the five unassigned ones keep their C1 code.
-constexpr char16_t cp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
+constexpr char16_t cp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+    0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
 
 int cp1252Byte(char16_t c)
 {
@@ -156,8 +155,9 @@ bool TCustomListPrint::PrintPages()
     QPainter painter;
     if (!painter.begin(printer)) {
         printer->setCopyCount(printerCopies);
-        const QString target = printer->outputFileName().isEmpty() ? printer->printerName()
-                                                                   : QDir::toNativeSeparators(printer->outputFileName());
+        const QString target = printer->outputFileName().isEmpty()
+            ? printer->printerName()
+            : QDir::toNativeSeparators(printer->outputFileName());
         throw EPagePrinter(u"Der Druck auf %1 kann nicht beginnen."_s.arg(target));
     }
     if (FProgress)
@@ -273,13 +273,13 @@ void TCustomListPrint::PrintToTextFile()
     if (error.isEmpty()) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(EncodeTextLines(FLines)) < 0 || !file.commit())
-            error = u"Der Inhalt konnte nicht in Datei %1 gesichert werden.\n%2"_s.arg(QDir::toNativeSeparators(path),
-                                                                                       FileErrorText(file));
+            error = u"Der Inhalt konnte nicht in Datei %1 gesichert werden.\n%2"_s.arg(
+                QDir::toNativeSeparators(path), FileErrorText(file));
     }
     QApplication::restoreOverrideCursor();
     if (error.isEmpty())
         ListPrintUi::Message(ListPrintUi::TMessageKind::Information,
-                             u"Inhalt gesichert in Datei %1"_s.arg(QDir::toNativeSeparators(path)), this);
+            u"Inhalt gesichert in Datei %1"_s.arg(QDir::toNativeSeparators(path)), this);
     else
         ListPrintUi::Message(ListPrintUi::TMessageKind::Error, error, this);
     FTableGrids = grids;

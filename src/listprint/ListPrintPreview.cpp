@@ -24,8 +24,7 @@ void TPreviewPaintBox::paintEvent(QPaintEvent *)
 }
 
 namespace {
-struct TPaper
-{
+struct TPaper {
     QSize Pixels;
     QPoint Offset;
     int DpiX;
@@ -51,7 +50,7 @@ QSize TCustomListPrint::PreviewPageSize()
     const TPaper paper = paperOf(*this);
     const qreal zoom = FZoomPercent / 100.0;
     return QSize(int(std::lround(paper.Pixels.width() * zoom * logicalDpiX() / paper.DpiX)),
-                 int(std::lround(paper.Pixels.height() * zoom * logicalDpiY() / paper.DpiY)));
+        int(std::lround(paper.Pixels.height() * zoom * logicalDpiY() / paper.DpiY)));
 }
 
 void TCustomListPrint::PaintPreview(QPainter &painter, const QRect &area)
@@ -85,8 +84,8 @@ void TCustomListPrint::PaintPreview(QPainter &painter, const QRect &area)
         painter.setClipRect(page);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.translate(page.left() + std::lround(paper.Offset.x() * sx) + 1,
-                          page.top() + std::lround(paper.Offset.y() * sy) + 1);
+        painter.translate(
+            page.left() + std::lround(paper.Offset.x() * sx) + 1, page.top() + std::lround(paper.Offset.y() * sy) + 1);
         painter.scale(sx, sy);
         FPages.Play(FCurrentPage - 1, painter);
         painter.restore();
@@ -94,8 +93,8 @@ void TCustomListPrint::PaintPreview(QPainter &painter, const QRect &area)
     if (FShowMargins) {
         const QRect text = TextArea();
         const QRect margins(QPoint(int(std::lround((text.left() + paper.Offset.x()) * sx)),
-                                   int(std::lround((text.top() + paper.Offset.y()) * sy))),
-                            QSize(int(std::lround(text.width() * sx)), int(std::lround(text.height() * sy))));
+                                int(std::lround((text.top() + paper.Offset.y()) * sy))),
+            QSize(int(std::lround(text.width() * sx)), int(std::lround(text.height() * sy))));
         painter.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(margins.translated(page.topLeft()));

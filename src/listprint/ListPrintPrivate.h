@@ -8,13 +8,11 @@
 
 #include <QFontMetricsF>
 #include <QWidget>
-
 #include <cmath>
 #include <limits>
 
 /// Text metrics of one font at the printer's resolution.
-struct TCustomListPrint::TMeasure
-{
+struct TCustomListPrint::TMeasure {
     TMeasure(const TListFont &source, int dpiY);
 
     /// Width in pixels of text as it is drawn.
@@ -28,7 +26,7 @@ struct TCustomListPrint::TMeasure
     int Height = 1; // the em height in pixels
     qreal Ascent = 0;
     int Leading = 0; // external leading
-    int Index = -1;  // in the page list's fonts; -1 until first drawn
+    int Index = -1; // in the page list's fonts; -1 until first drawn
     qreal BlankWidth = 1;
 
 private:
@@ -37,8 +35,7 @@ private:
 };
 
 /// The paint box inside the preview's scroll area.
-class TPreviewPaintBox : public QWidget
-{
+class TPreviewPaintBox : public QWidget {
 public:
     explicit TPreviewPaintBox(TCustomListPrint *owner);
 

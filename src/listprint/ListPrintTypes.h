@@ -5,10 +5,9 @@
 #include <QByteArray>
 #include <QColor>
 #include <QEvent>
-#include <QFont>
 #include <QFlags>
+#include <QFont>
 #include <QString>
-
 #include <exception>
 #include <functional>
 
@@ -27,8 +26,7 @@ Q_DECLARE_FLAGS(TPageBorders, TPageBorder)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TPageBorders)
 
 /// A font as the report uses it: family, point size, style and colour.
-struct TListFont
-{
+struct TListFont {
     QFont Font;
     QColor Color = Qt::black;
 
@@ -38,8 +36,7 @@ struct TListFont
 };
 
 /// One cell of a table line, handed to OnGetCellFormat, which may change every field.
-struct TTableLineColumnInfo
-{
+struct TTableLineColumnInfo {
     QString Text;
     double Width = 0; ///< in MeasureUnit
     TAlignment Alignment = taLeftJustify;
@@ -53,10 +50,9 @@ using TListPrintNotifyEvent = std::function<void(TCustomListPrint *sender)>;
 
 /// Messages between the list printer and its host window, delivered as Qt events.
 constexpr int LPM_REBUILD = 0x1401; ///< build the report again from the start
-constexpr int LPM_EXPORT = 0x1402;  ///< export the report (no handler in this program)
+constexpr int LPM_EXPORT = 0x1402; ///< export the report (no handler in this program)
 
-class TListPrintEvent : public QEvent
-{
+class TListPrintEvent : public QEvent {
 public:
     explicit TListPrintEvent(int message)
         : QEvent(TypeOf(message))
@@ -70,8 +66,7 @@ public:
 };
 
 /// Printer errors; what() is UTF-8, Message() the German text.
-class EPrinter : public std::exception
-{
+class EPrinter : public std::exception {
 public:
     explicit EPrinter(QString message)
         : m_message(std::move(message))
@@ -86,14 +81,12 @@ private:
     QByteArray m_utf8;
 };
 
-class EPagePrinter : public EPrinter
-{
+class EPagePrinter : public EPrinter {
 public:
     using EPrinter::EPrinter;
 };
 
-class ECancelPrinting : public EPagePrinter
-{
+class ECancelPrinting : public EPagePrinter {
 public:
     using EPagePrinter::EPagePrinter;
 };

@@ -98,13 +98,13 @@ TPrintChoice PrintDialog(QPrinter *printer, int pageCount, int current, QWidget 
         return printDialogHook(printer, pageCount, current);
     if (QPrinterInfo::availablePrinterNames().isEmpty())
         Message(TMessageKind::Information,
-                u"Es ist kein Drucker eingerichtet. Der Bericht kann nur in eine Datei ausgegeben werden."_s, parent);
+            u"Es ist kein Drucker eingerichtet. Der Bericht kann nur in eine Datei ausgegeben werden."_s, parent);
     printer->setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(printer, parent);
     dialog.setMinMax(1, pageCount);
     dialog.setFromTo(1, pageCount);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
-                      | QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintCollateCopies);
+        | QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintCollateCopies);
     if (dialog.exec() != QDialog::Accepted)
         return TPrintChoice::Cancelled;
     // Qt's dialog turns the printer into a file printer when "print to file" is chosen.

@@ -18,8 +18,7 @@ constexpr int ClientHeightWithoutStop = 98; // at 96 pixels per inch
 } // namespace
 
 TListPrnPrgDlg::TListPrnPrgDlg(std::function<void()> onStop, QWidget *parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_onStop(std::move(onStop))
 {
     setObjectName(u"ListPrnPrgDlg"_s);

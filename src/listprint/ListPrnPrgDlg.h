@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <functional>
 
 class QLabel;
@@ -15,8 +14,7 @@ class QPushButton;
  * bar and the "&Stop" button. It is modal for the application while it is
  * shown, so nothing but Stop reaches the program during a print run.
  */
-class TListPrnPrgDlg : public QDialog
-{
+class TListPrnPrgDlg : public QDialog {
     Q_OBJECT
 
 public:

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPen>
 #include <QTemporaryFile>
-
 #include <algorithm>
 #include <limits>
 #include <tuple>
@@ -29,8 +28,7 @@ void putSigned(QByteArray &out, qint64 value)
 }
 
 /// Reads what putUnsigned and putSigned wrote; a truncated stream reads as the end.
-class TReader
-{
+class TReader {
 public:
     explicit TReader(const QByteArray &data)
         : m_p(reinterpret_cast<const quint8 *>(data.constData()))
@@ -81,7 +79,7 @@ bool fitsLatin1(QStringView text)
 }
 
 /// Calls onText, onLine and onImage for the operations of one page.
-template<typename OnText, typename OnLine, typename OnImage>
+template <typename OnText, typename OnLine, typename OnImage>
 void decode(const QByteArray &data, OnText onText, OnLine onLine, OnImage onImage)
 {
     TReader in(data);
@@ -98,8 +96,8 @@ void decode(const QByteArray &data, OnText onText, OnLine onLine, OnImage onImag
             const char *bytes = in.Bytes(wide ? length * 2 : length);
             if (!bytes)
                 return;
-            QString text = wide ? QString(reinterpret_cast<const QChar *>(bytes), length)
-                                : QString::fromLatin1(bytes, length);
+            QString text
+                = wide ? QString(reinterpret_cast<const QChar *>(bytes), length) : QString::fromLatin1(bytes, length);
             onText(QPoint(x, y), std::move(text), font);
             break;
         }
@@ -315,8 +313,13 @@ void TPageList::Play(int index, QPainter &painter) const
     std::vector<TLine> lines;
     painter.save();
     decode(
-        data, [&](QPoint at, QString text, int font) { texts.append({ at, std::move(text), font }); },
-        [&](QPoint from, QPoint to, int width) { lines.push_back({ from.x(), from.y(), to.x(), to.y(), width }); },
+        data,
+        [&](QPoint at, QString text, int font) {
+            texts.append({ at, std::move(text), font });
+        },
+        [&](QPoint from, QPoint to, int width) {
+            lines.push_back({ from.x(), from.y(), to.x(), to.y(), width });
+        },
         [&](const QRect &target, int image) {
             if (image < m_images.size())
                 painter.drawImage(target, m_images.at(image));
@@ -346,7 +349,10 @@ QList<TPageList::TText> TPageList::Texts(int index) const
 {
     QList<TText> texts;
     decode(
-        PageData(index), [&](QPoint at, QString text, int font) { texts.append({ at, std::move(text), font }); },
+        PageData(index),
+        [&](QPoint at, QString text, int font) {
+            texts.append({ at, std::move(text), font });
+        },
         [](QPoint, QPoint, int) {}, [](const QRect &, int) {});
     return texts;
 }
@@ -356,7 +362,9 @@ QList<TPageList::TStroke> TPageList::Strokes(int index) const
     QList<TStroke> strokes;
     decode(
         PageData(index), [](QPoint, QString, int) {},
-        [&](QPoint from, QPoint to, int width) { strokes.append({ QLine(from, to), width }); },
+        [&](QPoint from, QPoint to, int width) {
+            strokes.append({ QLine(from, to), width });
+        },
         [](const QRect &, int) {});
     return strokes;
 }

@@ -11,7 +11,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-
 #include <memory>
 #include <vector>
 
@@ -30,21 +29,18 @@ class QTemporaryFile;
  * bytes, the oldest of them move to an anonymous temporary file and are read
  * back when a page is drawn.
  */
-class TPageList
-{
+class TPageList {
 public:
     /// Where a recording was made: pixels per inch and the printable-area corner on the paper.
-    struct TDevice
-    {
+    struct TDevice {
         int DpiX = 300;
         int DpiY = 300;
-        QPoint Offset;     ///< printable origin from the paper corner, in pixels
+        QPoint Offset; ///< printable origin from the paper corner, in pixels
         QSize PaperPixels; ///< paper size in pixels
     };
 
     /// One text of a page, for readers of the recorded content.
-    struct TText
-    {
+    struct TText {
         QPoint Baseline;
         QString Text;
         int Font = 0;
@@ -86,8 +82,7 @@ public:
     /// The texts of page index in the order they were drawn.
     QList<TText> Texts(int index) const;
     /// One line of a page, after lines that continue each other were joined.
-    struct TStroke
-    {
+    struct TStroke {
         QLine Line;
         int Width = 0;
     };
@@ -104,20 +99,17 @@ public:
     static constexpr qint64 DefaultMemoryLimit = 64 * 1024 * 1024;
 
 private:
-    struct TPage
-    {
+    struct TPage {
         QByteArray Data;
         qint64 Offset = -1; ///< in the spill file, when moved there
         qint64 Size = 0;
     };
-    struct TFontEntry
-    {
+    struct TFontEntry {
         QFont Font;
         QColor Color;
     };
 
-    struct TLine
-    {
+    struct TLine {
         int X1, Y1, X2, Y2, Width;
     };
 

@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
-
 #include <memory>
 
 /// Lays out as on a machine without printers (A4 at 300 dpi), whatever this one has.
@@ -30,8 +29,7 @@ inline std::unique_ptr<QPrinter> pdfPrinter(const QString &path)
 }
 
 /// Messages the list printer showed, as "kind: text"; questions are answered Yes.
-struct TMessageLog
-{
+struct TMessageLog {
     QStringList Entries;
 
     TMessageLog()

@@ -7,8 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestColumnFormat : public QObject
-{
+class TestColumnFormat : public QObject {
     Q_OBJECT
 
 private slots:

@@ -8,8 +8,7 @@
 using namespace Qt::StringLiterals;
 using namespace HeaderFooterCodes;
 
-class TestHeaderFooterCodes : public QObject
-{
+class TestHeaderFooterCodes : public QObject {
     Q_OBJECT
 
 private slots:
@@ -37,10 +36,8 @@ void TestHeaderFooterCodes::resolvesFriendlyCodes_data()
     QTest::newRow("date, title, time") << u"&l&d&c&i&r&t"_s << QString() << u"20.07.2002|{$TITLE}|11:33"_s;
     QTest::newRow("empty file name is a blank")
         << u"&l&d&c&f&r Seite: &p"_s << QString() << u"20.07.2002| | Seite: {$PAGE}"_s;
-    QTest::newRow("file name without folder")
-        << u"&c&f"_s << u"C:\\Daten\\DizaVadud.TXT"_s << u"DizaVadud.TXT"_s;
-    QTest::newRow("file name without unix folder")
-        << u"&f"_s << u"/home/anna/Bericht.txt"_s << u"Bericht.txt"_s;
+    QTest::newRow("file name without folder") << u"&c&f"_s << u"C:\\Daten\\DizaVadud.TXT"_s << u"DizaVadud.TXT"_s;
+    QTest::newRow("file name without unix folder") << u"&f"_s << u"/home/anna/Bericht.txt"_s << u"Bericht.txt"_s;
     QTest::newRow("file name with folder") << u"&F"_s << u"/home/anna/Bericht.txt"_s << u"/home/anna/Bericht.txt"_s;
     QTest::newRow("long date and time") << u"&D &T"_s << QString() << u"Samstag, 20. Juli 2002 11:33:44"_s;
     QTest::newRow("column marks only") << u"&l&c&r"_s << QString() << QString();
@@ -69,8 +66,7 @@ void TestHeaderFooterCodes::positionCodes_data()
     QTest::addColumn<QString>("userText");
     QTest::addColumn<QString>("resolved");
     QTest::newRow("default header") << QList<int> { 0, 4, 0 } << u"Titel"_s << u" |Titel| "_s;
-    QTest::newRow("default footer")
-        << QList<int> { 1, 4, 2 } << u"Fuß"_s << u"20.07.2002|Fuß| Seite {$PAGE}"_s;
+    QTest::newRow("default footer") << QList<int> { 1, 4, 2 } << u"Fuß"_s << u"20.07.2002|Fuß| Seite {$PAGE}"_s;
     QTest::newRow("time in the centre") << QList<int> { 2, 3, 1 } << u"x"_s << u" Seite {$PAGE}|11:33|20.07.2002"_s;
     QTest::newRow("user text only in the centre") << QList<int> { 4, 0, 4 } << u"x"_s << u" | | "_s;
     QTest::newRow("codes out of range are empty") << QList<int> { 7, -1, 99 } << u"x"_s << u" | | "_s;
@@ -81,8 +77,7 @@ void TestHeaderFooterCodes::positionCodes()
     QFETCH(QList<int>, codes);
     QFETCH(QString, userText);
     QFETCH(QString, resolved);
-    QCOMPARE(ResolveFriendly(PositionCodeString(codes.at(0), codes.at(1), codes.at(2), userText), context()),
-             resolved);
+    QCOMPARE(ResolveFriendly(PositionCodeString(codes.at(0), codes.at(1), codes.at(2), userText), context()), resolved);
 }
 
 void TestHeaderFooterCodes::replacesPlaceholders_data()

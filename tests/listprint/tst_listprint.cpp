@@ -8,13 +8,11 @@
 #include <QLocale>
 #include <QScrollBar>
 #include <QtTest>
-
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
-class TestListPrint : public QObject
-{
+class TestListPrint : public QObject {
     Q_OBJECT
 
 private slots:
@@ -124,8 +122,7 @@ void TestListPrint::geometryWithoutPrinter()
     const QRect area = lp.TextArea();
     QCOMPARE(area.left(), lp.UnitsToPixelsX(lp.MarginLeft()) - offset.x());
     QCOMPARE(area.top(), lp.UnitsToPixelsY(lp.MarginTop()) - offset.y());
-    QCOMPARE(area.width(),
-             paper.width() - lp.UnitsToPixelsX(lp.MarginLeft()) - lp.UnitsToPixelsX(lp.MarginRight()));
+    QCOMPARE(area.width(), paper.width() - lp.UnitsToPixelsX(lp.MarginLeft()) - lp.UnitsToPixelsX(lp.MarginRight()));
 }
 
 void TestListPrint::geometryOfPdfPrinter()
@@ -369,8 +366,7 @@ void TestListPrint::currentPageStaysInRange()
 
 void TestListPrint::hostReceivesMessages()
 {
-    class THost : public QWidget
-    {
+    class THost : public QWidget {
     public:
         QList<int> Messages;
         bool event(QEvent *event) override

@@ -19,7 +19,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,8 +43,7 @@ bool writeText(const QString &path, const QString &text)
 
 } // namespace
 
-class TestListPrintCups : public QObject
-{
+class TestListPrintCups : public QObject {
     Q_OBJECT
 
 public:
@@ -78,8 +76,8 @@ bool TestListPrintCups::Run(const QString &program, const QStringList &arguments
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    const bool ok = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
+    const bool ok
+        = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (output)
         *output = QString::fromLocal8Bit(process.readAll());
     return ok;
@@ -92,16 +90,17 @@ QString TestListPrintCups::StartScheduler()
     const QString cupsd = firstExisting({ u"/usr/sbin/cupsd"_s, u"/usr/local/sbin/cupsd"_s });
     const QString lpadmin = firstExisting({ u"/usr/sbin/lpadmin"_s, u"/usr/bin/lpadmin"_s });
     const QString backend = firstExisting({ u"/usr/lib/cups/backend/cups-pdf"_s });
-    const QString ppd = firstExisting({ u"/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd"_s,
-                                        u"/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"_s });
+    const QString ppd = firstExisting(
+        { u"/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd"_s, u"/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"_s });
     if (cupsd.isEmpty() || lpadmin.isEmpty() || backend.isEmpty() || ppd.isEmpty())
         return u"cups and printer-driver-cups-pdf are not installed (scripts/deps.sh installs them)"_s;
     if (!havePdfToText())
         return u"pdftotext (poppler-utils) is not installed"_s;
 
     // Filters run as the user lp and must reach the folders.
-    QFile::setPermissions(FFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(FFolder,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::ExeOther);
     QDir folder(FFolder);
     for (const QString &sub : { u"root"_s, u"spool"_s, u"tmp"_s, u"cache"_s, u"state"_s, u"log"_s, u"out"_s })
         folder.mkdir(sub);
@@ -120,8 +119,8 @@ QString TestListPrintCups::StartScheduler()
                           "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog stderr\n"
                           "PageLog %1/log/page_log\nSystemGroup root\nUser lp\nGroup lp\n"_s.arg(FFolder);
     // cups-pdf reads its configuration for the instance named in the device URI from /etc/cups.
-    const QString instance = u"Out %1\nAnonDirName %1\nSpool %2/cups-pdf-spool\nLog %2/log\nGrp root\n"_s.arg(
-        OutFolder(), FFolder);
+    const QString instance
+        = u"Out %1\nAnonDirName %1\nSpool %2/cups-pdf-spool\nLog %2/log\nGrp root\n"_s.arg(OutFolder(), FFolder);
     if (!writeText(FFolder + u"/cupsd.conf"_s, conf) || !writeText(FFolder + u"/cups-files.conf"_s, files)
         || !writeText(InstanceConfig(), instance))
         return u"cannot write the scheduler's configuration"_s;
@@ -139,9 +138,10 @@ QString TestListPrintCups::StartScheduler()
     }
     QString output;
     // pdftocairo keeps the text of Qt's PDF readable through the PostScript step.
-    if (!Run(lpadmin, { u"-h"_s, Socket(), u"-p"_s, FQueue, u"-E"_s, u"-v"_s, u"cups-pdf:/"_s + FQueue, u"-P"_s, ppd,
-                        u"-o"_s, u"pdftops-renderer-default=pdftocairo"_s },
-             &output))
+    if (!Run(lpadmin,
+            { u"-h"_s, Socket(), u"-p"_s, FQueue, u"-E"_s, u"-v"_s, u"cups-pdf:/"_s + FQueue, u"-P"_s, ppd, u"-o"_s,
+                u"pdftops-renderer-default=pdftocairo"_s },
+            &output))
         return u"lpadmin cannot add the queue: "_s + output;
     return {};
 }
@@ -199,8 +199,8 @@ void TestListPrintCups::printsThroughTheQueue()
         }
         QTest::qWait(200);
     }
-    QVERIFY2(pages.size() == 2, qPrintable(u"no PDF from the queue; scheduler log:\n"_s
-                                           + QString::fromLocal8Bit(FScheduler.readAll())));
+    QVERIFY2(pages.size() == 2,
+        qPrintable(u"no PDF from the queue; scheduler log:\n"_s + QString::fromLocal8Bit(FScheduler.readAll())));
     QVERIFY2(QFileInfo(pdf).fileName().startsWith(u"Rufwerk-Listendruck"_s), qPrintable(pdf));
     QCOMPARE(pdfPageLines(pages.at(0)), (QStringList { u"Kopf 1"_s, u"Gebührenreport"_s, u"Netzwerk Nord 1,86 €"_s }));
     QCOMPARE(pdfPageLines(pages.at(1)), (QStringList { u"Kopf 2"_s, u"Zweite Seite"_s }));

@@ -16,9 +16,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <optional>
-
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -57,8 +55,7 @@ bool horizontalCovers(const TCustomListPrint &lp, int page, int y, int x)
 
 } // namespace
 
-class TestListPrintLayout : public QObject
-{
+class TestListPrintLayout : public QObject {
     Q_OBJECT
 
 private slots:
@@ -257,8 +254,8 @@ void TestListPrintLayout::pageBordersFrameTheTextArea()
         lines.append(stroke.Line);
     }
     QCOMPARE(lines,
-             (QList<QLine> { { a.left() - d, a.top() - d, right, a.top() - d }, { a.left() - d, bottom, right, bottom },
-                             { a.left() - d, a.top() - d, a.left() - d, bottom }, { right, a.top() - d, right, bottom } }));
+        (QList<QLine> { { a.left() - d, a.top() - d, right, a.top() - d }, { a.left() - d, bottom, right, bottom },
+            { a.left() - d, a.top() - d, a.left() - d, bottom }, { right, a.top() - d, right, bottom } }));
 }
 
 void TestListPrintLayout::alignmentOfPlainLines_data()
@@ -445,7 +442,8 @@ void TestListPrintLayout::cellTextIsCutOrWrapped()
             // The frame's bottom line lies under the last line of the cell.
             int lowest = 0;
             for (const TPageList::TStroke &s : lp->Pages().Strokes(0))
-                if (s.Line.x1() == lp->TextArea().left() && s.Line.y1() == s.Line.y2() && s.Line.y1() < lastBaseline + lp->LineStep())
+                if (s.Line.x1() == lp->TextArea().left() && s.Line.y1() == s.Line.y2()
+                    && s.Line.y1() < lastBaseline + lp->LineStep())
                     lowest = std::max(lowest, s.Line.y1());
             QVERIFY(lowest > lastBaseline);
         }
@@ -463,7 +461,7 @@ void TestListPrintLayout::placeholdersOnlyInTableCells()
     lp->PrintTableLine(u"{$PAGE}|{$LINE}|{$TITLE}|{$DATE}|{$TIME}"_s);
     lp->EndReport();
     QCOMPARE(pageTexts(*lp, 1),
-             (QStringList { u"{$PAGE}"_s, u"1"_s, u"2"_s, u"Bericht"_s, u"14.03.2026"_s, u"09:05:07"_s }));
+        (QStringList { u"{$PAGE}"_s, u"1"_s, u"2"_s, u"Bericht"_s, u"14.03.2026"_s, u"09:05:07"_s }));
 }
 
 void TestListPrintLayout::cellFormatHandlerChangesCells()

@@ -22,8 +22,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 /// A window that builds its report again whenever the list printer asks.
-class THost : public QWidget
-{
+class THost : public QWidget {
 public:
     explicit THost(int pages = 3, bool rebuilds = true)
         : Report(new TTextReportPrint(this))
@@ -97,8 +96,7 @@ TListPrnPrgDlg *progressDialog()
 
 } // namespace
 
-class TestListPrintOutput : public QObject
-{
+class TestListPrintOutput : public QObject {
     Q_OBJECT
 
 private slots:
@@ -173,8 +171,8 @@ void TestListPrintOutput::printsTheRecordedPagesToPdf()
     QCOMPARE(pages.size(), 3);
     for (int page = 1; page <= 3; ++page) {
         const QStringList lines = pdfPageLines(pages.at(page - 1));
-        QCOMPARE(lines, (QStringList { u"Kopf %1"_s.arg(page), u"Inhalt %1"_s.arg(page),
-                                       u"Zelle %1 rechts"_s.arg(page) }));
+        QCOMPARE(
+            lines, (QStringList { u"Kopf %1"_s.arg(page), u"Inhalt %1"_s.arg(page), u"Zelle %1 rechts"_s.arg(page) }));
     }
     // The margin is the same on paper whichever resolution the pages were recorded at.
     const double left = wordLeft(Pdf(), u"Inhalt"_s);
@@ -199,7 +197,9 @@ void TestListPrintOutput::copiesInCollatedOrNot()
     host.Report->SetCopies(2);
     host.Report->SetCollate(collate);
     QList<QPair<int, int>> sent;
-    connect(host.Report, &TCustomListPrint::PrintingPage, this, [&](int page, int copy) { sent.append({ page, copy }); });
+    connect(host.Report, &TCustomListPrint::PrintingPage, this, [&](int page, int copy) {
+        sent.append({ page, copy });
+    });
     QVERIFY(host.Report->PrintPages());
     // No empty page after the last one.
     QCOMPARE(printedPages(Pdf()), order);
@@ -259,7 +259,7 @@ void TestListPrintOutput::progressDialogCountsPages_data()
                                   << QStringList { u"Seite 1 von 3"_s, u"Seite 2 von 3"_s, u"Seite 3 von 3"_s };
     QTest::newRow("two copies") << 1 << 2 << 2 << QString()
                                 << QStringList { u"Seite 1 von 2 x 2 Kopien "_s, u"Seite 2 von 2 x 2 Kopien "_s,
-                                                 u"Seite 1 von 2 x 2 Kopien "_s, u"Seite 2 von 2 x 2 Kopien "_s };
+                                       u"Seite 1 von 2 x 2 Kopien "_s, u"Seite 2 von 2 x 2 Kopien "_s };
 }
 
 void TestListPrintOutput::progressDialogCountsPages()
@@ -361,7 +361,7 @@ void TestListPrintOutput::printerThatCannotStart()
     ListPrintUi::SetPrintDialogHook([](QPrinter *, int, int) { return ListPrintUi::TPrintChoice::Print; });
     host.Report->Print();
     QCOMPARE(messages.Entries,
-             QStringList { u"Error: Der Druck auf %1 kann nicht beginnen."_s.arg(QDir::toNativeSeparators(pdf)) });
+        QStringList { u"Error: Der Druck auf %1 kann nicht beginnen."_s.arg(QDir::toNativeSeparators(pdf)) });
 }
 
 void TestListPrintOutput::printDialogChoices_data()
@@ -407,8 +407,7 @@ void TestListPrintOutput::printDialogChoices()
         return ListPrintUi::TPrintChoice::Print;
     });
     if (range == -1) {
-        connect(host.Report, &TCustomListPrint::PrintingPage, this,
-                [&] { progressDialog()->btnCancel->click(); });
+        connect(host.Report, &TCustomListPrint::PrintingPage, this, [&] { progressDialog()->btnCancel->click(); });
     }
     host.Report->Print();
     QCOMPARE(pageCount, 3);
@@ -477,7 +476,7 @@ void TestListPrintOutput::printToFileThatCannotBeWritten()
     host.Report->Print();
     QCOMPARE(messages.Entries.size(), 1);
     QVERIFY2(messages.Entries.first().startsWith(u"Error: Der Inhalt konnte nicht in Datei"_s),
-             qPrintable(messages.Entries.first()));
+        qPrintable(messages.Entries.first()));
     QVERIFY(messages.Entries.first().contains(u"existiert nicht"_s));
 
     // Cancelling the file name stops before anything is rebuilt.
@@ -500,7 +499,7 @@ void TestListPrintOutput::printToFileWithAHostThatDoesNotRebuild()
     ListPrintUi::SetInputHook([](const QString &, const QString &, QString *) { return true; });
     host.Report->Print();
     QCOMPARE(messages.Entries,
-             QStringList { u"Error: Der Bericht hat keinen Text geliefert; es wurde keine Datei geschrieben."_s });
+        QStringList { u"Error: Der Bericht hat keinen Text geliefert; es wurde keine Datei geschrieben."_s });
     QVERIFY(!QFile::exists(FDir.filePath(u"DizaVadud.TXT"_s)));
 }
 

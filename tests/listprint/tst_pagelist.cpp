@@ -8,8 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestPageList : public QObject
-{
+class TestPageList : public QObject {
     Q_OBJECT
 
 private slots:
@@ -32,7 +31,7 @@ void TestPageList::recordsTextsInOrder()
     pages.Text(10, 20, u"Gebühr 1,86 €"_s, font); // "€" is outside Latin-1
     pages.Text(-5, 123456, u"Größe"_s, blue);
     pages.Text(0, 0, QString(), font); // nothing to draw
-    pages.BeginPage();                  // closes the first page
+    pages.BeginPage(); // closes the first page
     pages.Text(1, 2, u"zwei"_s, font);
     pages.EndPage();
     QCOMPARE(pages.Count(), 2);
@@ -57,7 +56,7 @@ void TestPageList::joinsLinesThatContinueEachOther_data()
     QTest::addColumn<QList<QLine>>("joined");
     QTest::newRow("cell frames of two rows")
         << QList<QLine> { { 0, 0, 0, 10 }, { 50, 0, 50, 10 }, { 0, 0, 50, 0 }, { 50, 0, 50, 10 }, { 50, 0, 90, 0 },
-                          { 0, 10, 0, 20 }, { 50, 10, 50, 20 }, { 90, 0, 90, 10 } }
+               { 0, 10, 0, 20 }, { 50, 10, 50, 20 }, { 90, 0, 90, 10 } }
         << QList<int> { 2, 2, 2, 2, 2, 2, 2, 2 }
         << QList<QLine> { { 0, 0, 90, 0 }, { 0, 0, 0, 20 }, { 50, 0, 50, 20 }, { 90, 0, 90, 10 } };
     QTest::newRow("gaps stay") << QList<QLine> { { 0, 0, 10, 0 }, { 11, 0, 20, 0 } } << QList<int> { 1, 1 }
@@ -66,8 +65,9 @@ void TestPageList::joinsLinesThatContinueEachOther_data()
                                        << QList<QLine> { { 0, 5, 10, 5 }, { 10, 5, 20, 5 } };
     QTest::newRow("drawn backwards") << QList<QLine> { { 10, 0, 0, 0 }, { 20, 0, 10, 0 } } << QList<int> { 1, 1 }
                                      << QList<QLine> { { 0, 0, 20, 0 } };
-    QTest::newRow("slanted lines are kept") << QList<QLine> { { 0, 0, 10, 10 }, { 10, 10, 20, 20 } }
-                                            << QList<int> { 1, 1 } << QList<QLine> { { 0, 0, 10, 10 }, { 10, 10, 20, 20 } };
+    QTest::newRow("slanted lines are kept")
+        << QList<QLine> { { 0, 0, 10, 10 }, { 10, 10, 20, 20 } } << QList<int> { 1, 1 }
+        << QList<QLine> { { 0, 0, 10, 10 }, { 10, 10, 20, 20 } };
 }
 
 void TestPageList::joinsLinesThatContinueEachOther()
@@ -141,9 +141,9 @@ void TestPageList::playDrawsImagesUnderLinesUnderText()
     QPainter painter(&target);
     pages.Play(0, painter);
     painter.end();
-    QCOMPARE(target.pixelColor(35, 35), QColor(Qt::red));  // image only
+    QCOMPARE(target.pixelColor(35, 35), QColor(Qt::red)); // image only
     QCOMPARE(target.pixelColor(35, 10), QColor(Qt::black)); // line over the image
-    QCOMPARE(target.pixelColor(4, 10), QColor(Qt::blue));   // text over the line
+    QCOMPARE(target.pixelColor(4, 10), QColor(Qt::blue)); // text over the line
 }
 
 QTEST_MAIN(TestPageList)
