@@ -17,6 +17,9 @@ packages=(
     iputils-ping
     # the package check: cpack's dependency scan, desktop file and metadata checks
     dpkg-dev desktop-file-utils appstream
+    # List printer tests: a CUPS scheduler with a cups-pdf queue (started by the
+    # test itself) and pdftotext to read printed pages back.
+    cups printer-driver-cups-pdf poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Rufwerk developers
+#pragma once
+
+// Helpers of the list printer's tests: a machine without printers, recorded
+// messages, the texts of recorded and of printed pages.
+
+#include "ListPrint.h"
+#include "ListPrintUi.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+#include <memory>
+
+/// Lays out as on a machine without printers (A4 at 300 dpi), whatever this one has.
+inline void useNoPrinter()
+{
+    TCustomListPrint::PrinterFactory = [] { return std::unique_ptr<QPrinter>(); };
+}
+
+inline std::unique_ptr<QPrinter> pdfPrinter(const QString &path)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFileName(path);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    return printer;
+}
+
+/// Messages the list printer showed, as "kind: text"; questions are answered Yes.
+struct TMessageLog {
+    QStringList Entries;
+
+    TMessageLog()
+    {
+        ListPrintUi::SetMessageHook([this](ListPrintUi::TMessageKind kind, const QString &text) {
+            static const char *const names[] = { "Information", "Error", "Question" };
+            Entries.append(QLatin1String(names[int(kind)]) + QLatin1String(": ") + text);
+            return true;
+        });
+    }
+    ~TMessageLog() { ListPrintUi::SetMessageHook({}); }
+    TMessageLog(const TMessageLog &) = delete;
+    TMessageLog &operator=(const TMessageLog &) = delete;
+};
+
+/// The texts recorded on page (from 1), in drawing order.
+inline QStringList pageTexts(const TCustomListPrint &lp, int page)
+{
+    QStringList texts;
+    for (const TPageList::TText &text : lp.Pages().Texts(page - 1))
+        texts.append(text.Text);
+    return texts;
+}
+
+inline bool havePdfToText()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+/// The text of each page of a PDF file, laid out as on the page.
+inline QStringList pdfPages(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), path, QStringLiteral("-") });
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+/// Each page's lines, trimmed and with runs of blanks made single.
+inline QStringList pdfPageLines(const QString &page)
+{
+    QStringList lines;
+    for (const QString &line : page.split(u'\n')) {
+        const QString simple = line.simplified();
+        if (!simple.isEmpty())
+            lines.append(simple);
+    }
+    return lines;
+}
