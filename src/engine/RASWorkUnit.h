@@ -175,6 +175,9 @@ private:
     void showFirstCharge();
     void restoreSelectedTariff();
     void fillEntriesFromPhonebook();
+    /// Rebuilds the five-field lines from the phone book after the module was
+    /// reloaded; before is the list as it was, kept when the book cannot be read.
+    void refreshEntries(const QStringList &before);
     QString entryLine(const QString &name);
     QStringList *entries();
     bool writeProtocolFile(QString *error);

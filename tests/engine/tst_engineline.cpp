@@ -6,6 +6,7 @@
 #include "Folders.h"
 #include "MessageDialog.h"
 #include "SettingsStore.h"
+#include "SimulatedLine.h"
 
 #include <QFile>
 #include <QProcess>
@@ -80,6 +81,35 @@ private slots:
         QCOMPARE(combo->count(), 3);
         QCOMPARE(m_host->lists->Lines(u"Entries"_s).first(), u"Netzwerk Nord;0301234;nord;1,5;"_s);
         QCOMPARE(m_host->lists->Lines(u"RASInfo"_s).first(), u"DFÜ-Name x"_s);
+    }
+
+    void reloadKeepsTheFiveFields()
+    {
+        selectEntry(u"Besetzt"_s);
+        const QStringList before = m_host->lists->Lines(u"Entries"_s);
+        QCOMPARE(before.first(), u"Netzwerk Nord;0301234;nord;1,5;"_s);
+        m_engine->ReloadConnectionModule();
+        QCOMPARE(m_engine->ModuleIndex, 0);
+        QCOMPARE(m_host->lists->Lines(u"Entries"_s), before);
+        QCOMPARE(m_host->get<QComboBox>("ComboBoxRAS")->currentText(), u"Besetzt"_s);
+
+        // Another program adds an entry: list and selector take it in, aligned.
+        SimulatedLine other(m_line.path());
+        RasEntry entry;
+        entry.localPhoneNumber = u"0305555"_s;
+        QCOMPARE(other.setEntryProperties(u"Neu"_s, entry), RasError::Success);
+        m_engine->ReloadConnectionModule();
+        const QStringList lines = m_host->lists->Lines(u"Entries"_s);
+        auto *combo = m_host->get<QComboBox>("ComboBoxRAS");
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.last(), u"Neu;0305555;;0,000;"_s);
+        QCOMPARE(combo->count(), 4);
+        QCOMPARE(combo->itemText(3), u"Neu"_s);
+        QCOMPARE(combo->currentText(), u"Besetzt"_s);
+        QCOMPARE(other.deleteEntry(u"Neu"_s), RasError::Success);
+        m_engine->ReloadConnectionModule();
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(m_host->lists->Lines(u"Entries"_s), before);
     }
 
     void dialOnlineHangUp()
