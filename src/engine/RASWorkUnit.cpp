@@ -289,6 +289,11 @@ void TRASWorkUnit::WriteBilling(const QString &name, int billing)
     ConnectionValues::WriteBilling(*m_store, name, billing);
 }
 
+void TRASWorkUnit::DeleteConnValues(const QString &name)
+{
+    ConnectionValues::DeleteValues(*m_store, name);
+}
+
 // --- connection module ----------------------------------------------------
 
 void TRASWorkUnit::bindCommandHandler(QAction *action, const TNotifyEvent &)
@@ -329,6 +334,14 @@ void TRASWorkUnit::LoadConnectionModule()
 void TRASWorkUnit::ReloadConnectionModule()
 {
     const QStringList before = *entries();
+    if (ConnectionState == Online || ConnectionState == Dialing) {
+        // Unloading the module would end the line it holds: it is reloaded
+        // once that line is down.
+        m_reloadPending = true;
+        refreshEntries(before);
+        return;
+    }
+    m_reloadPending = false;
     if (ModuleIndex >= 0) {
         clearModuleHandlers();
         PluginManager->UnloadPlugin(ModuleIndex);
@@ -712,6 +725,13 @@ void TRASWorkUnit::SetConnectionState(int state)
         break;
     }
     applyStateToControls(state);
+    if (m_reloadPending && (state == Offline || state == Ended)) {
+        // Not from within the module's own state report.
+        QTimer::singleShot(0, this, [this] {
+            if (m_reloadPending && ConnectionState != Online && ConnectionState != Dialing)
+                ReloadConnectionModule();
+        });
+    }
     emit connectionStateChanged(state);
 }
 

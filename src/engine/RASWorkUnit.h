@@ -64,6 +64,8 @@ public:
     void ReadSettings();
     void WriteSettings();
     void LoadConnectionModule();
+    /// Unloads and loads the module and completes the connection list again;
+    /// while the module dials or holds its line, the reload waits for its end.
     void ReloadConnectionModule();
     void CompleteEntries();
     void BuildEntriesFromPhonebook();
@@ -80,6 +82,8 @@ public:
     void WriteTariff(const QString &name, const QString &tariff);
     void WriteConnTimeout(const QString &name, int seconds);
     void WriteBilling(const QString &name, int billing);
+    /// Removes the tariff, time-out and tact stored for name.
+    void DeleteConnValues(const QString &name);
     /// The dialing-method menu: toggles SyncAsync, stores and applies it.
     void ToggleDialMode();
 
@@ -191,4 +195,5 @@ private:
     int m_startTimeout = DefaultTimeout;
     bool m_idleDialogOpen = false;
     bool m_externLookupFailed = false;
+    bool m_reloadPending = false;
 };

@@ -139,6 +139,31 @@ private slots:
         QVERIFY(m_host->get<QComboBox>("ComboBoxRAS")->isEnabled());
     }
 
+    void reloadWaitsUntilTheLineIsDown()
+    {
+        selectEntry(u"Netzwerk Nord"_s);
+        m_engine->ActionConnect->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Online), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->lists->Lines(u"RASInfo"_s).value(0), u"Netzwerk Nord"_s, 5000);
+        // The phone book changed while online: unloading the module now would end the line.
+        m_engine->ReloadConnectionModule();
+        QCOMPARE(m_host->lists->Lines(u"Entries"_s).first(), u"Netzwerk Nord;0301234;nord;1,5;"_s);
+        QTest::qWait(600);
+        QCOMPARE(m_engine->ConnectionState, int(Online));
+        SimulatedLine line(m_line.path());
+        QList<RasConnection> connections;
+        QCOMPARE(line.enumConnections(&connections), RasError::Success);
+        QCOMPARE(connections.size(), 1);
+        QCOMPARE(m_host->lists->Lines(u"RASInfo"_s).value(0), u"Netzwerk Nord"_s);
+
+        m_engine->ActionDisconnect->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Offline), 5000);
+        // Now the module is loaded afresh, which starts with its initial lines.
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->lists->Lines(u"RASInfo"_s).value(0), u"DFÜ-Name x"_s, 5000);
+        QCOMPARE(m_engine->ModuleIndex, 0);
+        QVERIFY(m_engine->ActionConnect->property("handlerIndex").isValid());
+    }
+
     void busyLineAsksForRedial()
     {
         selectEntry(u"Besetzt"_s);
