@@ -90,4 +90,10 @@ void WriteBilling(SettingsStore &store, const QString &name, int billing)
     store.writeInteger(RegKey::Billing(), name, billing);
 }
 
+void DeleteValues(SettingsStore &store, const QString &name)
+{
+    for (const QString &key : {RegKey::Tariff(), RegKey::ConnTimeout(), RegKey::Billing()})
+        store.deleteValue(key, name);
+}
+
 } // namespace ConnectionValues

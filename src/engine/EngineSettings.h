@@ -60,4 +60,6 @@ int ReadBilling(const SettingsStore &store, const QString &name);
 void WriteTariff(SettingsStore &store, const QString &name, const QString &tariff);
 void WriteConnTimeout(SettingsStore &store, const QString &name, int seconds);
 void WriteBilling(SettingsStore &store, const QString &name, int billing);
+/// Removes the three values of a connection that was deleted or renamed.
+void DeleteValues(SettingsStore &store, const QString &name);
 } // namespace ConnectionValues
