@@ -98,7 +98,6 @@ private:
     }
     void showChangedList(const QString &name);
     void prepareDialog(TfrmConnProp &dialog, const QString &name, bool editMode);
-    void moveValues(const QString &from, const QString &to);
 
     TFormMain &FForm;
     TRASWorkUnit &FEngine;
@@ -107,14 +106,17 @@ private:
     QLineEdit *EditPassword;
 };
 
-// After every change of the phone book: the connection list and the selector
-// are rebuilt from it, name (or else the first connection) is selected and
-// made current, and the module is told.
+// After every change of the phone book: name (a new one is added) or else
+// the first connection is selected, the connection list and the selector are
+// rebuilt from the book keeping that selection, it becomes current, and the
+// module is told.
 void TConnectionCommands::showChangedList(const QString &name)
 {
-    FEngine.RWDialUp->GetEntries();
-    FEngine.BuildEntriesFromPhonebook();
     int index = name.isEmpty() ? -1 : ComboBoxRAS->findText(name, Qt::MatchFixedString);
+    if (index < 0 && !name.isEmpty()) {
+        ComboBoxRAS->addItem(name);
+        index = ComboBoxRAS->count() - 1;
+    }
     if (index < 0)
         index = ComboBoxRAS->count() > 0 ? 0 : -1;
     ComboBoxRAS->setCurrentIndex(index);
@@ -127,19 +129,6 @@ void TConnectionCommands::prepareDialog(TfrmConnProp &dialog, const QString &nam
     dialog.setWindowTitle(u"Verbindungseinstellungen für: ["_s + name + u']');
     dialog.EditMode = editMode;
     dialog.SetConnectionName(name);
-}
-
-// Rename keeps fee, time-out and tact; the old values go first, so that a
-// change of letter case alone (the same value names) keeps them too.
-void TConnectionCommands::moveValues(const QString &from, const QString &to)
-{
-    const QString fee = FEngine.ReadTariff(from);
-    const int timeout = FEngine.ReadConnTimeout(from);
-    const int tact = FEngine.ReadBilling(from);
-    FEngine.DeleteConnValues(from);
-    FEngine.WriteTariff(to, fee);
-    FEngine.WriteConnTimeout(to, timeout);
-    FEngine.WriteBilling(to, tact);
 }
 
 void TConnectionCommands::BtnEditEntryClick()
@@ -171,8 +160,9 @@ void TConnectionCommands::BtnEditEntryClick()
                 added << entry;
         }
         if (added.size() == 1) {
-            moveValues(name, added.first());
+            FEngine.MoveConnValues(name, added.first());
             shown = added.first();
+            ComboBoxRAS->setItemText(ComboBoxRAS->currentIndex(), shown);
         }
     }
     showChangedList(shown);
@@ -333,7 +323,8 @@ void TConnectionCommands::ActRenameExecute()
     }
     if (wasCurrent)
         FEngine.DFURec.ServiceStr = newName;
-    moveValues(oldName, newName);
+    ComboBoxRAS->setItemText(ComboBoxRAS->currentIndex(), newName);
+    FEngine.MoveConnValues(oldName, newName);
     showChangedList(newName);
     MessageDialog::Information(u"Wenn Sie Programmen \""_s + oldName + u"\" als DFÜ-Verbindung zugeornet hatten,\r"_s
                                    + u"dann müssen Sie diese Programmen manuell auf \""_s + newName
@@ -354,6 +345,7 @@ void TConnectionCommands::ActDeleteExecute()
         MessageDialog::Information(u"Löschen fehlgeschlagen."_s, &FForm);
         return;
     }
+    ComboBoxRAS->removeItem(ComboBoxRAS->currentIndex());
     FEngine.DeleteConnValues(name);
     // The first remaining connection becomes current; none when it was the last.
     showChangedList(QString());

@@ -294,6 +294,11 @@ void TRASWorkUnit::DeleteConnValues(const QString &name)
     ConnectionValues::DeleteValues(*m_store, name);
 }
 
+void TRASWorkUnit::MoveConnValues(const QString &from, const QString &to)
+{
+    ConnectionValues::MoveValues(*m_store, from, to);
+}
+
 // --- connection module ----------------------------------------------------
 
 void TRASWorkUnit::bindCommandHandler(QAction *action, const TNotifyEvent &)

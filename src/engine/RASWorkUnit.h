@@ -84,6 +84,8 @@ public:
     void WriteBilling(const QString &name, int billing);
     /// Removes the tariff, time-out and tact stored for name.
     void DeleteConnValues(const QString &name);
+    /// Moves the tariff, time-out and tact of a renamed connection.
+    void MoveConnValues(const QString &from, const QString &to);
     /// The dialing-method menu: toggles SyncAsync, stores and applies it.
     void ToggleDialMode();
 

@@ -723,7 +723,12 @@ int SimPhoneBook::read(std::shared_ptr<const SimPhoneBookText> *text)
     const int result = readBytes(&bytes, &exists);
     if (result != RasError::Success)
         return result;
-    m_cache = std::make_shared<const SimPhoneBookText>(SimPhoneBookText::parse(bytes));
+    // Right after a change the stamp cannot tell; the bytes can, and comparing
+    // them is much cheaper than parsing them again.
+    if (!m_cache || m_cacheStamp != stamp || bytes != m_cacheBytes) {
+        m_cache = std::make_shared<const SimPhoneBookText>(SimPhoneBookText::parse(bytes));
+        m_cacheBytes = bytes;
+    }
     m_cacheStamp = stamp;
     m_cacheReadAt = now;
     *text = m_cache;
@@ -793,8 +798,17 @@ int SimPhoneBook::modify(const std::function<int(SimPhoneBookText &)> &change, B
     text.reindex();
     if (exists && !bytes.isEmpty() && (damaged || backup == Backup::Always) && !writeBackup(bytes))
         return RasError::CannotWritePhonebook;
-    if (!TextFile::writeText(m_path, text.serialize()))
+    const QByteArray written = text.serialize();
+    if (!TextFile::writeText(m_path, written))
         return RasError::CannotWritePhonebook;
-    m_cache.reset();
+    // What was just written need not be parsed again: it is the cache, checked
+    // against the file's bytes until its stamp can be trusted. Writing left
+    // out what was damaged.
+    text.damaged = false;
+    text.damagedLine = 0;
+    m_cache = std::make_shared<const SimPhoneBookText>(std::move(text));
+    m_cacheBytes = written;
+    m_cacheStamp = simFileStamp(m_path);
+    m_cacheReadAt = QDateTime::currentMSecsSinceEpoch();
     return RasError::Success;
 }

@@ -173,5 +173,6 @@ private:
     QString m_lastBackup;
     std::shared_ptr<const SimPhoneBookText> m_cache;
     SimFileStamp m_cacheStamp;
+    QByteArray m_cacheBytes; // the file's bytes the cache was parsed from
     qint64 m_cacheReadAt = 0;
 };

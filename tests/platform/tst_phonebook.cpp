@@ -420,6 +420,14 @@ private Q_SLOTS:
         writeBook("[Y]\r\n");
         QCOMPARE(m_line->enumEntries(&names), RasError::Success);
         QCOMPARE(names, QStringList{QStringLiteral("Y")});
+
+        // Also right after this line wrote the book itself.
+        QCOMPARE(m_line->setEntryProperties(QStringLiteral("Y"), RasEntry()), RasError::Success);
+        QByteArray same = readAll(bookPath());
+        same.replace("[Y]", "[Z]");
+        writeBook(same);
+        QCOMPARE(m_line->enumEntries(&names), RasError::Success);
+        QCOMPARE(names, QStringList{QStringLiteral("Z")});
     }
 
     void userValues_data()
