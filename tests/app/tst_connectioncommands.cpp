@@ -165,10 +165,14 @@ private slots:
     void renameOfAnotherConnectionMakesItCurrent()
     {
         selectConnection(u"Callnet Flat"_s);
+        // Left behind by an earlier connection of the new name: not this one's.
+        ConnectionValues::WriteBilling(store(), u"Callnet Neu"_s, 1);
         m_inputs << u"Callnet Neu"_s;
         m_form->RunCommand(u"Rename"_s);
         QCOMPARE(m_engine->DFURec.ServiceStr, u"Callnet Neu"_s);
         QCOMPARE(m_engine->TariffText, u"1,000"_s);
+        QCOMPARE(m_engine->SecondBilling, 0);
+        QVERIFY(!store().hasValue(RegKey::Billing(), u"Callnet Neu"_s));
         QCOMPARE(ConnectionValues::ReadTariff(store(), u"Netzwerk Nord"_s), u"2,500"_s);
         checkConsistent();
     }
