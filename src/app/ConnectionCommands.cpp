@@ -309,13 +309,16 @@ void TConnectionCommands::ActRenameExecute()
         return;
     const bool wasCurrent = oldName.compare(FEngine.DFURec.ServiceStr, Qt::CaseInsensitive) == 0;
     FEngine.RWDialUp->setEntry(oldName);
+    // A refused name is offered again for mending.
     QString newName = oldName;
-    if (!inputQuery(&FForm, u"DFÜ umbennen"_s, u"Neuer Name"_s, &newName) || newName.isEmpty() || newName == oldName)
-        return;
-    const QString problem = EntryNameProblem(service(), newName, oldName);
-    if (!problem.isEmpty()) {
+    for (;;) {
+        if (!inputQuery(&FForm, u"DFÜ umbennen"_s, u"Neuer Name"_s, &newName) || newName.isEmpty()
+            || newName == oldName)
+            return;
+        const QString problem = EntryNameProblem(service(), newName, oldName);
+        if (problem.isEmpty())
+            break;
         MessageDialog::Error(problem, &FForm);
-        return;
     }
     if (FEngine.RWDialUp->RenameEntry(newName) != RasError::Success) {
         MessageDialog::Information(u"Umbenennung fehlgeschlagen."_s, &FForm);

@@ -79,7 +79,7 @@ QString addressProblem(const QString &text, quint32 *address)
 {
     const QString t = text.trimmed();
     const QStringList parts = t.split(u'.');
-    const QString form = u"\rEine IP-Adresse sind vier Zahlen von 0 bis 255 mit Punkten dazwischen, "
+    const QString form = u"\rEine IP-Adresse besteht aus vier Zahlen von 0 bis 255, durch Punkte getrennt, "
                          "zum Beispiel 192.168.0.1."_s;
     if (parts.size() != 4)
         return u"%1 ist keine vollständige IP-Adresse."_s.arg(quoted(t)) + form;

@@ -195,6 +195,8 @@ private slots:
         m_inputs << newName;
         m_form->RunCommand(u"Rename"_s);
         QTEST(m_messages.join(u'\n'), "message");
+        QCOMPARE(m_queries.size(), 2); // asked again with the refused name, then cancelled
+        QCOMPARE(m_queries.last(), u"DFÜ umbennen|Neuer Name|"_s + newName);
         QVERIFY(!m_fake->calls.join(u'\n').contains(u"renameEntry"_s));
         QCOMPARE(m_fake->entryNames().first(), u"Netzwerk Nord"_s);
         QCOMPARE(ConnectionValues::ReadTariff(store(), u"Netzwerk Nord"_s), u"2,500"_s);
