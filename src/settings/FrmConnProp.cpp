@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -353,6 +354,9 @@ void TfrmConnProp::buildBasicPage(QWidget *page)
     lineGrid->setColumnStretch(1, 1);
     column->addWidget(lineBox);
     connect(EditCent, &QDoubleSpinBox::valueChanged, this, &TfrmConnProp::markChanged);
+    EditCent->installEventFilter(this);
+    for (QObject *part : EditCent->children())
+        part->installEventFilter(this);
     connect(FCountTact, &QButtonGroup::buttonClicked, this, &TfrmConnProp::markChanged);
 
     auto *note = new QLabel(u"Erweiterte- oder Zusätzliche-Einstellungen sind standardmässig nicht erforderlich"_s, page);
@@ -738,6 +742,14 @@ int TfrmConnProp::Execute()
     if (ExecHook)
         return ExecHook(*this);
     return exec();
+}
+
+bool TfrmConnProp::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click into the fee counts as a change, like one on the tact.
+    if (event->type() == QEvent::MouseButtonPress && (watched == EditCent || watched->parent() == EditCent))
+        markChanged();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmConnProp::markChanged()

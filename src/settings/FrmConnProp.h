@@ -74,6 +74,9 @@ public:
     /// Which controls take input, from the boxes that govern them.
     void ApplyRules();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildBasicPage(QWidget *page);
     void buildAdvancedPage(QWidget *page);

@@ -329,9 +329,7 @@ private slots:
             dialog.findChild<QLineEdit *>(u"Edit_Password"_s)->setText(u"Wind"_s);
             dialog.SetFeeText(u"1,25"_s);
             dialog.SetCountTact(1);
-            auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
-            ok->setEnabled(true);
-            ok->click();
+            pressOk(dialog);
         });
         m_form->RunCommand(u"NewAdvanced"_s);
         QCOMPARE(m_messages, QStringList());
@@ -359,9 +357,7 @@ private slots:
         m_inputs << u"Funk West"_s;
         onDialog([](TfrmConnProp &dialog) {
             dialog.SetFeeText(u"9"_s);
-            auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
-            ok->setEnabled(true);
-            ok->click();
+            pressOk(dialog);
         });
         m_form->RunCommand(u"NewAdvanced"_s);
         QCOMPARE(m_messages, QStringList{u"Zugriff fehlgeschlagen."_s});
@@ -377,9 +373,7 @@ private slots:
         onDialog([](TfrmConnProp &dialog) {
             dialog.findChild<QLineEdit *>(u"txtPhoneNumber"_s)->setText(u"0309999"_s);
             dialog.SetFeeText(u"7"_s);
-            auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
-            ok->setEnabled(true);
-            ok->click();
+            pressOk(dialog);
         });
         const QByteArray registry = readRegistry();
         m_form->RunCommand(u"EditAdvanced"_s);
@@ -404,9 +398,7 @@ private slots:
             dialog.SetCountTact(0);
             // Meanwhile another program changes what the dialog does not show.
             m_fake->entry(u"Netzwerk Nord"_s)->properties.passThrough.insert(u"SimBusy"_s, u"1"_s);
-            auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
-            ok->setEnabled(true);
-            ok->click();
+            pressOk(dialog);
         });
         m_form->RunCommand(u"EditAdvanced"_s);
         const FakeDialUpService::Entry *entry = m_fake->entry(u"Netzwerk Nord"_s);
@@ -444,9 +436,7 @@ private slots:
         m_answers << true;
         onDialog([](TfrmConnProp &dialog) {
             dialog.SetFeeText(u"4"_s);
-            auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
-            ok->setEnabled(true);
-            ok->click();
+            pressOk(dialog);
         });
         m_form->RunCommand(u"EditAdvanced"_s);
         QFETCH(QString, message);
@@ -558,9 +548,7 @@ private slots:
         password->setText(u"Sonne"_s);
         m_answers << true;
         onDialog([](TfrmConnProp &dialog) {
-            auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
-            ok->setEnabled(true);
-            ok->click();
+            pressOk(dialog);
         });
         m_form->RunCommand(u"EditAdvanced"_s);
         QCOMPARE(m_fake->entry(u"Neu Ost"_s)->params.userName, u"ost"_s);
@@ -642,6 +630,14 @@ private slots:
     }
 
 private:
+    /// "&OK, sichern", enabled as a change of any field would.
+    static void pressOk(TfrmConnProp &dialog)
+    {
+        auto *ok = dialog.findChild<QPushButton *>(u"BtnIsOk"_s);
+        ok->setEnabled(true);
+        ok->click();
+    }
+
     /// The properties dialog runs body in place of the user.
     static void onDialog(std::function<void(TfrmConnProp &)> body)
     {

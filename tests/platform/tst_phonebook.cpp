@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "RasEntryCompare.h"
 #include "SimPhoneBook.h"
 #include "SimulatedLine.h"
 #include "TestFiles.h"
@@ -38,27 +39,6 @@ RasEntry fullEntry()
                      {QStringLiteral("Padded"), QStringLiteral("  leading and trailing  ")},
                      {QStringLiteral("Quoted"), QStringLiteral("\"in quotes\"")}};
     return e;
-}
-
-void compareEntries(const RasEntry &actual, const RasEntry &expected)
-{
-    QCOMPARE(actual.options, expected.options);
-    QCOMPARE(actual.countryId, expected.countryId);
-    QCOMPARE(actual.countryCode, expected.countryCode);
-    QCOMPARE(actual.areaCode, expected.areaCode);
-    QCOMPARE(actual.localPhoneNumber, expected.localPhoneNumber);
-    QCOMPARE(actual.ipAddr, expected.ipAddr);
-    QCOMPARE(actual.ipAddrDns, expected.ipAddrDns);
-    QCOMPARE(actual.ipAddrDnsAlt, expected.ipAddrDnsAlt);
-    QCOMPARE(actual.ipAddrWins, expected.ipAddrWins);
-    QCOMPARE(actual.ipAddrWinsAlt, expected.ipAddrWinsAlt);
-    QCOMPARE(actual.frameSize, expected.frameSize);
-    QCOMPARE(actual.netProtocols, expected.netProtocols);
-    QCOMPARE(actual.framingProtocol, expected.framingProtocol);
-    QCOMPARE(actual.script, expected.script);
-    QCOMPARE(actual.deviceType, expected.deviceType);
-    QCOMPARE(actual.deviceName, expected.deviceName);
-    QCOMPARE(actual.passThrough, expected.passThrough);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "FakeDialUpService.h"
+#include "RasEntryCompare.h"
 #include "FormPassword.h"
 #include "FrmConnProp.h"
 #include "HelpLink.h"
@@ -57,27 +58,6 @@ void typeText(QWidget *widget, const QString &text)
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(widget, &press);
     }
-}
-
-void compareEntries(const RasEntry &actual, const RasEntry &expected)
-{
-    QCOMPARE(QString::number(actual.options, 16), QString::number(expected.options, 16));
-    QCOMPARE(actual.countryId, expected.countryId);
-    QCOMPARE(actual.countryCode, expected.countryCode);
-    QCOMPARE(actual.areaCode, expected.areaCode);
-    QCOMPARE(actual.localPhoneNumber, expected.localPhoneNumber);
-    QCOMPARE(QString::number(actual.ipAddr, 16), QString::number(expected.ipAddr, 16));
-    QCOMPARE(QString::number(actual.ipAddrDns, 16), QString::number(expected.ipAddrDns, 16));
-    QCOMPARE(actual.ipAddrDnsAlt, expected.ipAddrDnsAlt);
-    QCOMPARE(actual.ipAddrWins, expected.ipAddrWins);
-    QCOMPARE(actual.ipAddrWinsAlt, expected.ipAddrWinsAlt);
-    QCOMPARE(actual.frameSize, expected.frameSize);
-    QCOMPARE(actual.netProtocols, expected.netProtocols);
-    QCOMPARE(actual.framingProtocol, expected.framingProtocol);
-    QCOMPARE(actual.script, expected.script);
-    QCOMPARE(actual.deviceType, expected.deviceType);
-    QCOMPARE(actual.deviceName, expected.deviceName);
-    QCOMPARE(actual.passThrough, expected.passThrough);
 }
 
 } // namespace
@@ -399,6 +379,10 @@ private slots:
         run([&] {
             QVERIFY(!ok->isEnabled()); // showing again starts without changes
             control<QRadioButton>("RGCountTact1")->click();
+            QVERIFY(ok->isEnabled());
+        });
+        run([&] {
+            QTest::mouseClick(control<QDoubleSpinBox>("EditCent")->findChild<QLineEdit *>(), Qt::LeftButton);
             QVERIFY(ok->isEnabled());
         });
     }
