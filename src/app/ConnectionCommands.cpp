@@ -386,7 +386,8 @@ void TConnectionCommands::BtnOnlineHelpClick()
         QEventLoop wait;
         QTimer::singleShot(100, &wait, &QEventLoop::quit);
         connect(engine, &TRASWorkUnit::connectionStateChanged, &wait, &QEventLoop::quit);
-        wait.exec();
+        if (wait.exec() != 0)
+            return; // the program ends
     } while (engine && engine->ConnectionState == Dialing && engine->TimerProceed->isActive());
     if (!engine)
         return;
