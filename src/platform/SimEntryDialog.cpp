@@ -68,6 +68,10 @@ SimEntryDialog::SimEntryDialog(DialUpService &service, const QString &entryName,
     if (!creating) {
         EditName->setText(entryName);
         EditName->setReadOnly(true);
+        EditName->setFocusPolicy(Qt::NoFocus);
+        QPalette fixed = EditName->palette();
+        fixed.setColor(QPalette::Base, fixed.color(QPalette::Window));
+        EditName->setPalette(fixed);
         RasEntry entry;
         if (m_service.getEntryProperties(entryName, &entry) == RasError::Success) {
             EditPhone->setText(entry.localPhoneNumber);
