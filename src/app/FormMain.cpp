@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "FormMain.h"
 
+#include "ConnectionCommands.h"
 #include "DialUp.h"
 #include "DialUpService.h"
 #include "DialogTools.h"
@@ -290,6 +291,10 @@ void TFormMain::buildActions()
             return;
         engine->ReloadConnectionModule();
         engine->SelectConnection();
+        // What the selector shows is what is dialed and charged; a line in use
+        // keeps the values it was dialed with.
+        if (engine->ConnectionState == Offline || engine->ConnectionState == Ended)
+            engine->ApplyCurrentConnection();
     });
 }
 
@@ -916,6 +921,7 @@ void TFormMain::CreateEngine(DialUpService *service)
         return;
     engine = new TRASWorkUnit(this, service);
     engine->SaveFeeList = [this] { SaveFeeList(); };
+    InstallConnectionCommands(*this);
     engine->ActionConnect->setIcon(Glyphs::icon(Glyphs::Dial));
     engine->ActionDisconnect->setIcon(Glyphs::icon(Glyphs::HangUp));
     engine->ActionStopCon->setIcon(Glyphs::icon(Glyphs::Stop));
