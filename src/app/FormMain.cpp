@@ -13,6 +13,7 @@
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "SettingsStore.h"
+#include "SiteDownloadCommand.h"
 #include "TextFile.h"
 #include "WindowMessage.h"
 #include "WindowPlacement.h"
@@ -917,6 +918,7 @@ void TFormMain::CreateEngine(DialUpService *service)
     engine->ActionShowLog->setIcon(Glyphs::icon(Glyphs::Protocol));
     connect(engine, &TRASWorkUnit::connectionStateChanged, this, &TFormMain::onConnectionStateChanged);
     applyDialButtonLook(engine->ConnectionState);
+    InstallSiteDownloadCommand(*this);
     // The engine's first look at the controls is no change of state: the
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
