@@ -2,10 +2,11 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "HtmlLinks.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <gumbo.h>
@@ -184,9 +185,15 @@ void collectElement(const GumboElement &element, Collector &collector)
     }
 }
 
-bool oneOf(const QByteArray &name, std::initializer_list<const char *> names)
+/// A lower-case tag name; short names need no allocation.
+std::string tagName(const char *data, qsizetype from, qsizetype size)
 {
-    return std::any_of(names.begin(), names.end(), [&](const char *n) { return name == n; });
+    std::string name;
+    for (qsizetype at = from; at < size && !isAsciiSpace(data[at]) && data[at] != '/' && data[at] != '>'; ++at) {
+        const char c = data[at];
+        name += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    }
+    return name;
 }
 
 } // namespace
@@ -195,17 +202,14 @@ qint64 NestingCost(const QByteArray &page)
 {
     // Elements without content never stay open; the others listed here close
     // each other as siblings (an unclosed "<p>", "<li>" or "<td>" does not nest).
-    static const auto neverOpen = [](const QByteArray &name) {
-        return oneOf(name, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
-                            "source", "track", "wbr", "keygen", "basefont", "bgsound", "frame", "image"})
-            || oneOf(name, {"p", "li", "dt", "dd", "option", "optgroup", "a", "rb", "rt", "rp", "rtc", "html",
-                            "head", "body", "td", "th", "tr", "thead", "tbody", "tfoot", "caption", "colgroup"});
-    };
+    static const std::unordered_set<std::string> neverOpen = {
+        "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param", "source", "track",
+        "wbr", "keygen", "basefont", "bgsound", "frame", "image", "p", "li", "dt", "dd", "option", "optgroup", "a",
+        "rb", "rt", "rp", "rtc", "html", "head", "body", "td", "th", "tr", "thead", "tbody", "tfoot", "caption",
+        "colgroup"};
     // Their content is text: an end tag inside them ends nothing else.
-    static const auto rawText = [](const QByteArray &name) {
-        return oneOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes",
-                            "noscript", "plaintext"});
-    };
+    static const std::unordered_set<std::string> rawText = {
+        "script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes", "noscript", "plaintext"};
     const char *data = page.constData();
     const qsizetype size = page.size();
     auto startsWith = [&](qsizetype at, const char *text) {
@@ -216,41 +220,35 @@ qint64 NestingCost(const QByteArray &page)
         const qsizetype at = page.indexOf(text, from);
         return at < 0 ? size : at;
     };
-    auto readName = [&](qsizetype from) {
-        qsizetype end = from;
-        while (end < size && !isAsciiSpace(data[end]) && data[end] != '/' && data[end] != '>')
-            ++end;
-        return QByteArray(data + from, end - from).toLower();
-    };
-    QHash<QByteArray, qint64> open;
+    std::unordered_map<std::string, qint64> open;
     qint64 depth = 0;
     qint64 cost = 0;
     // Text that the parser may read as a comment or as raw text: start tags in
     // it still count (an upper estimate), end tags close nothing.
     qsizetype quietUntil = -1;
-    QByteArray rawElement;
-    for (qsizetype i = 0; i + 1 < size; ++i) {
+    std::string rawElement;
+    for (qsizetype i = 0; i + 1 < size && cost <= MaxNestingCost; ++i) {
         if (data[i] != '<')
             continue;
         const bool inComment = i < quietUntil;
         const char next = data[i + 1];
         if (isAsciiLetter(next)) {
-            const QByteArray name = readName(i + 1);
-            if (neverOpen(name))
+            std::string name = tagName(data, i + 1, size);
+            if (neverOpen.count(name))
                 continue;
-            ++open[name];
             ++depth;
             cost += depth;
-            if (!inComment && rawElement.isEmpty() && rawText(name))
+            if (!inComment && rawElement.empty() && rawText.count(name))
                 rawElement = name;
+            ++open[std::move(name)];
         } else if (next == '/' && i + 2 < size && isAsciiLetter(data[i + 2])) {
-            const QByteArray name = readName(i + 2);
-            if (inComment || (!rawElement.isEmpty() && name != rawElement))
+            const std::string name = tagName(data, i + 2, size);
+            if (inComment || (!rawElement.empty() && name != rawElement))
                 continue;
             rawElement.clear();
             auto it = open.find(name);
-            if (it != open.end() && *it > 0) {
-                --*it;
+            if (it != open.end() && it->second > 0) {
+                --it->second;
                 --depth;
             }
         } else if (inComment) {
@@ -258,11 +256,11 @@ qint64 NestingCost(const QByteArray &page)
         } else if (rawElement == "script" && startsWith(i, "<!--")) {
             // An escaped script may hold "</script>" that does not end it.
             quietUntil = endOf(i + 4, "-->");
-        } else if (rawElement.isEmpty() && startsWith(i, "<!--")) {
+        } else if (rawElement.empty() && startsWith(i, "<!--")) {
             quietUntil = endOf(i + 4, "-->");
-        } else if (rawElement.isEmpty() && startsWith(i, "<![CDATA[")) {
+        } else if (rawElement.empty() && startsWith(i, "<![CDATA[")) {
             quietUntil = endOf(i + 9, "]]>");
-        } else if (rawElement.isEmpty() && (next == '!' || next == '?' || next == '/')) {
+        } else if (rawElement.empty() && (next == '!' || next == '?' || next == '/')) {
             quietUntil = endOf(i + 2, ">");
         }
     }

@@ -49,7 +49,8 @@ QByteArray Rewrite(const QByteArray &page, const QList<TLinkRef> &links,
                    const std::function<QString(qsizetype index)> &replacement);
 
 /// An upper estimate of the parser's work on page: the sum, over its start
-/// tags, of the number of elements that may still be open.
+/// tags, of the number of elements that may still be open. Counting stops
+/// once it passes MaxNestingCost.
 qint64 NestingCost(const QByteArray &page);
 /// Pages above this are not parsed; ordinary pages stay far below it.
 constexpr qint64 MaxNestingCost = 20'000'000;
