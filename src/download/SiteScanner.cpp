@@ -32,7 +32,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 MaxRobotsBytes = 512 * 1024;
+// The body of a redirect or an error page is read and dropped, up to this much.
+constexpr qint64 MaxIgnoredBytes = 64 * 1024;
 constexpr int WatchdogIntervalMs = 100;
+constexpr qint64 ReadBufferBytes = 512 * 1024;
 
 QString keyOf(const QUrl &normal)
 {
@@ -73,6 +76,7 @@ QString startFolderOf(const QUrl &start)
     return path + u'/';
 }
 
+/// Connection failures worth another try.
 bool retryable(QNetworkReply::NetworkError error)
 {
     switch (error) {
@@ -207,9 +211,12 @@ struct TSiteScanner::Private
         QString robotsOrigin;
         QUrl current;
         QByteArray body;
+        qint64 ignored = 0;
         QElapsedTimer since;
+        int hops = 0;
         bool headers = false;
         bool html = false;
+        bool redirect = false;
         Reason reason = Reason::None;
     };
 
@@ -414,29 +421,40 @@ struct TSiteScanner::Private
 
     void startFetch(const Pending &pending)
     {
-        QUrl url;
-        if (pending.item) {
-            url = finalUrl.value(pending.item, pending.item->URL);
-            ++attempts[pending.item];
-        } else {
-            url = QUrl(pending.robotsOrigin + "/robots.txt"_L1);
-        }
-        QNetworkRequest request(url);
-        request.setHeader(QNetworkRequest::UserAgentHeader, q->UserAgent);
-        request.setRawHeader("Accept", "text/html, image/*;q=0.9, */*;q=0.1");
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-        request.setMaximumRedirectsAllowed(q->MaxRedirects);
-        QNetworkReply *reply = network->get(request);
         Fetch fetch;
         fetch.item = pending.item;
         fetch.robotsOrigin = pending.robotsOrigin;
-        fetch.current = url;
+        if (pending.item) {
+            fetch.current = finalUrl.value(pending.item, pending.item->URL);
+            ++attempts[pending.item];
+        } else {
+            fetch.current = QUrl(pending.robotsOrigin + "/robots.txt"_L1);
+        }
         fetch.since.start();
-        active.insert(reply, fetch);
+        send(std::move(fetch));
+    }
+
+    /// Sends the request of fetch; redirects come back here with their hop
+    /// count and the item's start time.
+    void send(Fetch fetch)
+    {
+        QNetworkRequest request(fetch.current);
+        request.setHeader(QNetworkRequest::UserAgentHeader, q->UserAgent);
+        request.setRawHeader("Accept", "text/html, image/*;q=0.9, */*;q=0.1");
+        // Redirects are followed here, by the same rules as links.
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        QNetworkReply *reply = network->get(request);
+        // Qt Network reads no further ahead than this; the server waits.
+        reply->setReadBufferSize(ReadBufferBytes);
+        fetch.body.clear();
+        fetch.ignored = 0;
+        fetch.headers = false;
+        fetch.html = false;
+        fetch.redirect = false;
+        fetch.reason = Reason::None;
+        active.insert(reply, std::move(fetch));
         QObject::connect(reply, &QNetworkReply::metaDataChanged, q, [this, reply] { onHeaders(reply); });
         QObject::connect(reply, &QNetworkReply::readyRead, q, [this, reply] { onData(reply); });
-        QObject::connect(reply, &QNetworkReply::redirected, q,
-                         [this, reply](const QUrl &target) { onRedirect(reply, target); });
         QObject::connect(reply, &QNetworkReply::finished, q, [this, reply] { onFinished(reply); });
     }
 
@@ -464,11 +482,13 @@ struct TSiteScanner::Private
         if (it == active.end())
             return;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 300 && status < 400)
-            return; // a redirect, checked in onRedirect
         it->headers = true;
+        if (reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid()) {
+            it->redirect = true;
+            return;
+        }
         if (status < 200 || status >= 300) {
-            abort(reply, Reason::HttpError);
+            it->reason = Reason::HttpError;
             return;
         }
         if (!it->item)
@@ -493,6 +513,12 @@ struct TSiteScanner::Private
         if (it == active.end())
             return;
         const QByteArray chunk = reply->readAll();
+        if (it->redirect || it->reason != Reason::None) {
+            it->ignored += chunk.size();
+            if (it->ignored > MaxIgnoredBytes)
+                reply->abort();
+            return;
+        }
         it->body += chunk;
         if (!it->item) {
             if (it->body.size() > MaxRobotsBytes)
@@ -506,45 +532,37 @@ struct TSiteScanner::Private
             abort(reply, Reason::OverLimit);
     }
 
-    void onRedirect(QNetworkReply *reply, const QUrl &location)
+    /// Follows a redirect of fetch to location, or tells why not.
+    Reason follow(Fetch fetch, const QUrl &location)
     {
-        auto it = active.find(reply);
-        if (it == active.end())
-            return;
-        const QUrl target = SiteNames::Normalized(it->current.resolved(location));
-        if (target.isEmpty()) {
-            abort(reply, Reason::Refused);
-            return;
-        }
-        it->current = target;
-        if (TSiteItem *item = it->item) {
+        if (++fetch.hops > q->MaxRedirects)
+            return Reason::Refused;
+        const QUrl target = SiteNames::Normalized(fetch.current.resolved(location));
+        if (target.isEmpty())
+            return Reason::Refused;
+        if (TSiteItem *item = fetch.item) {
             // The same rules as for a link: a redirect may not lead elsewhere.
-            if (!q->LoadOtherSites && target.host() != startHost) {
-                abort(reply, Reason::Refused);
-                return;
-            }
+            if (!q->LoadOtherSites && target.host() != startHost)
+                return Reason::Refused;
             if (q->ObeyRobots) {
                 const HostRobots host = robots.value(originOf(target));
-                if (host.state == HostRobots::Ready && !host.rules.Allowed(pathAndQuery(target))) {
-                    abort(reply, Reason::Refused);
-                    return;
-                }
+                if (host.state == HostRobots::Ready && !host.rules.Allowed(pathAndQuery(target)))
+                    return Reason::Refused;
             }
             const QString key = keyOf(target);
             TSiteItem *same = known.value(key);
             if (same && same != item) {
                 aliasOf.insert(item, same);
-                abort(reply, Reason::Alias);
-                return;
+                return Reason::Alias;
             }
-            if (q->SaveFiles && predictedName(target).isEmpty()) {
-                abort(reply, Reason::Refused);
-                return;
-            }
+            if (q->SaveFiles && predictedName(target).isEmpty())
+                return Reason::Refused;
             known.insert(key, item);
             finalUrl.insert(item, target);
         }
-        emit reply->redirectAllowed();
+        fetch.current = target;
+        send(std::move(fetch));
+        return Reason::None;
     }
 
     void watch()
@@ -580,17 +598,23 @@ struct TSiteScanner::Private
         if (!fetch.since.isValid())
             return; // not ours any more (stopped)
         const QNetworkReply::NetworkError error = reply->error();
+        Reason reason = fetch.reason;
+        if (reason == Reason::None && fetch.redirect) {
+            reason = follow(fetch, reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+            if (reason == Reason::None) {
+                pump();
+                return;
+            }
+        }
         if (!fetch.item) {
-            finishRobots(fetch, error);
+            finishRobots(fetch, reason == Reason::None ? error : QNetworkReply::ContentNotFoundError);
         } else {
-            switch (fetch.reason) {
+            switch (reason) {
             case Reason::None:
                 if (error == QNetworkReply::NoError)
                     fetched(fetch, reply);
                 else if (retryable(error))
                     retryOrFail(fetch.item);
-                else if (error == QNetworkReply::TooManyRedirectsError)
-                    ++skipped;
                 break;
             case Reason::ConnectTimeout:
                 retryOrFail(fetch.item);
@@ -618,7 +642,7 @@ struct TSiteScanner::Private
             return;
         // A site without a readable robots.txt sets no rules.
         TRobotsRules rules;
-        if (fetch.reason == Reason::None && error == QNetworkReply::NoError)
+        if (fetch.reason == Reason::None && !fetch.redirect && error == QNetworkReply::NoError)
             rules = TRobotsRules::Parse(fetch.body, q->UserAgent);
         robotsReady(fetch.robotsOrigin, rules);
     }
@@ -746,8 +770,13 @@ struct TSiteScanner::Private
         for (auto it = robots.begin(); it != robots.end(); ++it)
             it->waiting.clear();
         const QList<QNetworkReply *> replies = active.keys();
-        for (QNetworkReply *reply : replies)
-            abort(reply, Reason::Stopped);
+        active.clear();
+        // Deleting a reply ends its transfer; aborting one whose failure is
+        // already on its way would report that failure twice.
+        for (QNetworkReply *reply : replies) {
+            reply->disconnect(q);
+            reply->deleteLater();
+        }
     }
 };
 
@@ -761,13 +790,7 @@ TSiteScanner::~TSiteScanner()
 {
     ++d->generation;
     d->stopping = true;
-    const QList<QNetworkReply *> replies = d->active.keys();
-    d->active.clear();
-    for (QNetworkReply *reply : replies) {
-        reply->disconnect(this);
-        reply->abort();
-        delete reply;
-    }
+    d->cancelTransfers();
     d->pool.waitForDone();
 }
 

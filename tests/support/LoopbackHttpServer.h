@@ -21,8 +21,7 @@
 /**
  * A small HTTP/1.1 server on loopback addresses for the site download tests
  * and benchmark. It answers in its own thread, so a client that blocks its
- * event loop still gets answers. Routes are set before start() and read-only
- * afterwards. A folder asked for without its "/" is redirected (301) to it,
+ * event loop still gets answers. Routes may be added at any time. A folder asked for without its "/" is redirected (301) to it,
  * anything unknown is a 404. Connections are kept alive.
  */
 class LoopbackHttpServer
@@ -36,7 +35,8 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers;
         /// Milliseconds before anything is sent.
         int delayMs = 0;
-        /// The first n requests are answered by closing the connection.
+        /// The first n requests get the headers and part of the body, then
+        /// the connection closes.
         int closeTimes = 0;
         /// The body repeated up to this many bytes, sent as the client reads.
         qint64 streamBytes = 0;
@@ -51,6 +51,7 @@ public:
     /// path with its query, e.g. "/a/b.html?x=1"; host "" answers on every address.
     void route(const QByteArray &path, const Response &response, const QByteArray &host = QByteArray())
     {
+        QMutexLocker lock(&m_mutex);
         m_routes.insert(host + ' ' + path, response);
     }
     void page(const QByteArray &path, const QByteArray &html, const QByteArray &host = QByteArray())
@@ -70,6 +71,8 @@ public:
     /// Listens on each address with one common port; false when that failed.
     bool start(const QList<QHostAddress> &addresses = {QHostAddress(QStringLiteral("127.0.0.1"))})
     {
+        stop();
+        m_port = 0;
         m_thread = std::make_unique<QThread>();
         m_context = new QObject;
         m_context->moveToThread(m_thread.get());
@@ -197,7 +200,9 @@ private:
         const QByteArray key = host + ' ' + path;
         if (response.closeTimes > 0 && m_closed.value(key) < response.closeTimes) {
             ++m_closed[key];
-            socket->abort();
+            write(socket, "HTTP/1.1 200 OK\r\nContent-Type: " + response.contentType + "\r\nContent-Length: "
+                              + QByteArray::number(response.body.size() + 100) + "\r\n\r\n" + response.body.left(10));
+            socket->disconnectFromHost();
             return;
         }
         connection->busy = true;
@@ -219,6 +224,7 @@ private:
 
     bool find(const QByteArray &host, const QByteArray &path, Response *response) const
     {
+        QMutexLocker lock(&m_mutex);
         auto it = m_routes.constFind(host + ' ' + path);
         if (it == m_routes.constEnd())
             it = m_routes.constFind(' ' + path);

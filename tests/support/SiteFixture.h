@@ -47,7 +47,8 @@ inline QByteArray html(const QByteArray &title, const QByteArray &body)
 }
 
 /**
- * The test site below "/site/", start address "/site/" (level 0):
+ * The test site below "/site/", start address "/site/" (level 0); server
+ * must be started, some links name its port:
  * - level 1: a.html, frame.html, bad.html (malformed), links to everything below;
  * - level 2: sub/b.html; level 3: sub/deeper/c.html with c.png; level 4: sub/deeper/d.html;
  * - images img/logo.png (also in srcset with img/logo2x.png), img/icon.png (link rel=icon),
