@@ -35,8 +35,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int FormWidth = 600;
-constexpr int FormHeight = 520;
+constexpr int FormWidth = 640;
+constexpr int FormHeight = 560;
 
 QString hintText(const QString &hint)
 {
@@ -75,6 +75,10 @@ TFormScanHTTP::TFormScanHTTP(TRASWorkUnit *engine, QWidget *parent, SettingsStor
     EditTarget = new QLineEdit(this);
     EditTarget->setObjectName(u"EditTarget"_s);
     EditTarget->setReadOnly(true);
+    // A display, not a field to type in.
+    QPalette shown = EditTarget->palette();
+    shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+    EditTarget->setPalette(shown);
     setHint(EditTarget, u"Verzeichnis, in dem lokal gespeichert wird."_s);
     AnimatCopy = new TAnimatCopy(this);
     AnimatCopy->setObjectName(u"AnimatCopy"_s);
@@ -175,7 +179,7 @@ void TFormScanHTTP::buildOptions()
     RGLinkConv = new QGroupBox(u"Link-&Umwandlung"_s, GroupOptions);
     RGLinkConv->setObjectName(u"RGLinkConv"_s);
     FLinkConvButtons = new QButtonGroup(RGLinkConv);
-    auto *radios = new QHBoxLayout(RGLinkConv);
+    auto *radios = new QVBoxLayout(RGLinkConv);
     const QString choices[] = {u"Keine Umwandlung"_s, u"Online Link beibehalten"_s, u"Offline Linkumwandlung"_s};
     for (int i = 0; i < 3; ++i) {
         auto *radio = new QRadioButton(choices[i], RGLinkConv);
@@ -189,11 +193,13 @@ void TFormScanHTTP::buildOptions()
     BtnUpdate->setAutoDefault(false);
     BtnUpdate->setEnabled(false);
 
+    // Left the switches, right the values and the link conversion.
     auto *grid = new QGridLayout(GroupOptions);
     grid->addWidget(CBStrongUpd, 0, 0);
     grid->addWidget(CBOtherURL, 1, 0);
     grid->addWidget(CBFileResult, 2, 0);
     grid->addWidget(CBRobots, 3, 0);
+    grid->addWidget(BtnUpdate, 5, 0, Qt::AlignBottom | Qt::AlignLeft);
     grid->addWidget(buddyLabel(u"Name der Stammdatei:"_s, EditDefault, GroupOptions), 0, 1);
     grid->addWidget(EditDefault, 0, 2, 1, 2);
     grid->addWidget(buddyLabel(u"&Maximale Download:"_s, EditMaxKB, GroupOptions), 1, 1);
@@ -201,9 +207,9 @@ void TFormScanHTTP::buildOptions()
     grid->addWidget(new QLabel(u"KB"_s, GroupOptions), 1, 3);
     grid->addWidget(buddyLabel(u"&Rekursionstiefe:"_s, SEditRecDep, GroupOptions), 2, 1);
     grid->addWidget(SEditRecDep, 2, 2);
-    grid->addWidget(RGLinkConv, 4, 0, 1, 3);
-    grid->addWidget(BtnUpdate, 4, 3, Qt::AlignBottom | Qt::AlignRight);
+    grid->addWidget(RGLinkConv, 3, 1, 3, 3);
     grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(3, 1);
 
     for (QCheckBox *box : {CBStrongUpd, CBOtherURL, CBFileResult, CBRobots})
         connect(box, &QCheckBox::toggled, this, &TFormScanHTTP::OptionChange);
@@ -448,10 +454,13 @@ void TFormScanHTTP::AddItemNode(TSiteItem *item)
 QTreeWidgetItem *TFormScanHTTP::addNode(TSiteItem *item, QTreeWidgetItem *parent)
 {
     auto *node = new QTreeWidgetItem(QStringList(item->URL.toDisplayString()));
-    if (parent)
+    if (parent) {
         parent->addChild(node);
-    else
+        // The tree grows in sight.
+        parent->setExpanded(true);
+    } else {
         TreeView1->addTopLevelItem(node);
+    }
     // The first node of an item is the one its children join.
     if (!FNodes.contains(item))
         FNodes.insert(item, node);

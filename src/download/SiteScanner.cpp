@@ -18,7 +18,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
-#include <QSaveFile>
 #include <QSet>
 #include <QThreadPool>
 #include <QTimer>
@@ -36,6 +35,8 @@ constexpr qint64 MaxRobotsBytes = 512 * 1024;
 constexpr qint64 MaxIgnoredBytes = 64 * 1024;
 constexpr int WatchdogIntervalMs = 100;
 constexpr qint64 ReadBufferBytes = 512 * 1024;
+// Items up to this size are parsed and stored on the scanner's own thread.
+constexpr qint64 InlineBytes = 128 * 1024;
 
 QString keyOf(const QUrl &normal)
 {
@@ -93,6 +94,20 @@ bool retryable(QNetworkReply::NetworkError error)
     }
 }
 
+/// Writes a downloaded file. No sync to disk: a copy for reading offline is
+/// not worth a disk flush per file, which would make a site take minutes.
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size();
+    file.close();
+    if (!written)
+        file.remove();
+    return written;
+}
+
 /// A stored page whose links are converted at the end.
 struct TStoredPage
 {
@@ -119,9 +134,7 @@ TItemResult processItem(const QByteArray &body, const QUrl &base, bool parse, co
         if (!strongUpdate && QFileInfo::exists(savePath)) {
             result.Existed = true;
         } else if (QDir().mkpath(QFileInfo(savePath).absolutePath())) {
-            QSaveFile file(savePath);
-            if (file.open(QIODevice::WriteOnly) && file.write(body) == body.size())
-                result.Saved = file.commit();
+            result.Saved = writeFile(savePath, body);
         }
     }
     if (!parse)
@@ -180,11 +193,8 @@ void convertPage(const TStoredPage &page, const QHash<QString, QString> &localFi
             relative += u'#' + target.fragment(QUrl::FullyEncoded);
         return relative;
     });
-    if (converted == bytes)
-        return;
-    QSaveFile out(page.File);
-    if (out.open(QIODevice::WriteOnly) && out.write(converted) == converted.size())
-        out.commit();
+    if (converted != bytes)
+        writeFile(page.File, converted);
 }
 
 } // namespace
@@ -312,7 +322,8 @@ struct TSiteScanner::Private
         return SiteNames::LocalFilePath(q->DestinationDir, normal, q->DefaultFileName, false);
     }
 
-    TSiteItem *addItem(const QUrl &normal, TSiteItem *parent, bool treeLink)
+    /// name: the predicted local file, empty when nothing is stored.
+    TSiteItem *addItem(const QUrl &normal, const QString &key, const QString &name, TSiteItem *parent, bool treeLink)
     {
         owned.push_back(std::make_unique<TSiteItem>());
         TSiteItem *item = owned.back().get();
@@ -322,9 +333,9 @@ struct TSiteScanner::Private
         item->Level = parent ? parent->Level + 1 : 0;
         (parent ? parent->SubTree : tree).append(item);
         items.append(item);
-        known.insert(keyOf(normal), item);
-        if (q->SaveFiles)
-            names.insert(predictedName(normal), item);
+        known.insert(key, item);
+        if (!name.isEmpty())
+            names.insert(name, item);
         queue.push_back({item, {}});
         emit q->OnAddItem(item);
         return item;
@@ -356,8 +367,9 @@ struct TSiteScanner::Private
             ++skipped;
             return;
         }
+        QString name;
         if (q->SaveFiles) {
-            const QString name = predictedName(normal);
+            name = predictedName(normal);
             if (name.isEmpty()) {
                 ++skipped;
                 return;
@@ -384,7 +396,7 @@ struct TSiteScanner::Private
                 return;
             }
         }
-        addItem(normal, parent, page);
+        addItem(normal, key, name, parent, page);
     }
 
     void robotsReady(const QString &origin, const TRobotsRules &rules)
@@ -670,6 +682,11 @@ struct TSiteScanner::Private
         const bool strongUpdate = q->StrongUpdate;
         const quint64 run = generation;
         ++jobs;
+        if (body.size() <= InlineBytes) {
+            // Small items cost less here than the trips to a worker and back.
+            processed(item, savePath, run, processItem(body, base, parse, savePath, strongUpdate));
+            return;
+        }
         pool.start([this, item, body, base, parse, savePath, strongUpdate, run] {
             TItemResult result = processItem(body, base, parse, savePath, strongUpdate);
             QMetaObject::invokeMethod(
@@ -813,7 +830,7 @@ void TSiteScanner::Start()
     d->startHost = d->start.host();
     d->startFolder = startFolderOf(d->start);
     d->watchdog->start();
-    d->addItem(d->start, nullptr, true);
+    d->addItem(d->start, keyOf(d->start), SaveFiles ? d->predictedName(d->start) : QString(), nullptr, true);
     if (ObeyRobots) {
         // The start page is the user's own choice; the links found on it wait
         // for the site's rules.

@@ -330,6 +330,17 @@ private slots:
         QCOMPARE(files(), expected);
     }
 
+    void itemCountIsBounded()
+    {
+        auto s = scanner(u"/site/"_s);
+        s->MaxItems = 3;
+        s->ItemTimeLimitMs = 200;
+        QVERIFY(run(*s));
+        QCOMPARE(s->AllItems().size(), 3);
+        QCOMPARE(files().size(), 3);
+        QVERIFY(s->SkippedCount() > 0);
+    }
+
     void redirectToAnotherHostIsRefused()
     {
         m_server.redirect("/away", m_server.urlBytes("/other/page2.html", "127.0.0.2"));
