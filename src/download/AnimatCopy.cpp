@@ -4,37 +4,12 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimer>
 
 #include <cmath>
 
 TAnimatCopy::TAnimatCopy(QWidget *parent)
-    : QWidget(parent)
-    , FTimer(new QTimer(this))
+    : TFrameAnimation(FrameCount, FrameInterval, parent)
 {
-    FTimer->setInterval(FrameInterval);
-    connect(FTimer, &QTimer::timeout, this, &TAnimatCopy::step);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-void TAnimatCopy::setActive(bool on)
-{
-    FActive = on;
-    if (on) {
-        FTimer->start();
-    } else {
-        FTimer->stop();
-        FFrame = 0;
-    }
-    update();
-}
-
-void TAnimatCopy::step()
-{
-    FFrame = (FFrame + 1) % FrameCount;
-    // Nobody sees a hidden or minimised window; the frame still advances.
-    if (isVisible())
-        update();
 }
 
 void TAnimatCopy::paintEvent(QPaintEvent *)
@@ -69,10 +44,10 @@ void TAnimatCopy::paintEvent(QPaintEvent *)
     p.setBrush(QColor(0xff, 0xd8, 0x6a));
     p.drawRoundedRect(folder, 2, 2);
 
-    if (!FActive)
+    if (!active())
         return;
     // The page on its arc from the globe to the folder.
-    const qreal t = qreal(FFrame) / (FrameCount - 1);
+    const qreal t = qreal(frame()) / (FrameCount - 1);
     const QPointF from = globe + QPointF(r * 0.6, 0);
     const QPointF to = folder.center();
     const QPointF at(from.x() + (to.x() - from.x()) * t, from.y() + (to.y() - from.y()) * t - std::sin(t * M_PI) * h * 0.32);

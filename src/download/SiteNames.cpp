@@ -136,15 +136,23 @@ QUrl Normalized(const QUrl &url)
     return normal.isValid() ? normal : QUrl();
 }
 
-QString LocalFileName(const QUrl &url, const QString &defaultFileName, bool html)
+namespace {
+
+/// nameParts of the normalised url; false when it has none.
+bool partsOf(const QUrl &url, QString *host, QStringList *segments, bool *folder)
 {
     const QUrl normal = Normalized(url);
-    if (normal.isEmpty())
-        return {};
+    return !normal.isEmpty() && nameParts(normal, host, segments, folder);
+}
+
+} // namespace
+
+QString LocalFileName(const QUrl &url, const QString &defaultFileName, bool html)
+{
     QString host;
     QStringList segments;
     bool folder = false;
-    if (!nameParts(normal, &host, &segments, &folder))
+    if (!partsOf(url, &host, &segments, &folder))
         return {};
     if (!folder && (segments.isEmpty() || !segments.last().contains(u'.')))
         folder = true;
@@ -179,13 +187,10 @@ QString LocalSiteFolder(const QString &address)
         text.chop(1);
     if (!text.startsWith("http://"_L1, Qt::CaseInsensitive) && !text.startsWith("https://"_L1, Qt::CaseInsensitive))
         return {};
-    const QUrl normal = Normalized(QUrl(text, QUrl::TolerantMode));
-    if (normal.isEmpty())
-        return {};
     QString host;
     QStringList segments;
     bool folder = false;
-    if (!nameParts(normal, &host, &segments, &folder))
+    if (!partsOf(QUrl(text, QUrl::TolerantMode), &host, &segments, &folder))
         return {};
     segments.prepend(host);
     const QString relative = segments.join(u'/');
