@@ -742,6 +742,7 @@ struct TSiteScanner::Private
                     if (run != generation || stopping)
                         return;
                     converting = false;
+                    pages.clear();
                     finish();
                 },
                 Qt::QueuedConnection);
@@ -845,16 +846,19 @@ void TSiteScanner::Stop()
     if (d->state != DS_PROCESSING)
         return;
     d->stopping = true;
+    // A conversion under way is left to finish: pages are converted once.
+    const bool converted = d->converting;
     d->cancelTransfers();
     // What the workers still hold is stored and comes back now.
     d->pool.waitForDone();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     ++d->generation;
     d->converting = false;
-    if (LinkConversion != lcNone && !d->pages.isEmpty()) {
+    if (!converted && LinkConversion != lcNone && !d->pages.isEmpty()) {
         d->convertAll([] {});
         d->pool.waitForDone();
     }
+    d->pages.clear();
     d->workMs = d->clock.elapsed();
     d->watchdog->stop();
     d->jobs = 0;

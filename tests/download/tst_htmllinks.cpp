@@ -196,7 +196,7 @@ private slots:
         QTest::newRow("empty disallow allows all") << QByteArray("User-agent: *\nDisallow:\n") << u"/x.html"_s << true;
         QTest::newRow("comments and CR LF")
             << QByteArray("# hallo\r\nUser-agent: * # alle\r\nDisallow: /a # nein\r\n") << u"/a/b"_s << false;
-        QTest::newRow("garbage") << QByteArray("\x00\xff<html>not robots</html>", 27) << u"/x.html"_s << true;
+        QTest::newRow("garbage") << (QByteArray(1, '\0') + "\xff<html>not robots</html>") << u"/x.html"_s << true;
     }
 
     void robots()
