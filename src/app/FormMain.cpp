@@ -17,6 +17,7 @@
 #include "RASWorkUnit.h"
 #include "SettingsCommands.h"
 #include "SettingsStore.h"
+#include "SiteDownloadCommand.h"
 #include "StartProgramList.h"
 #include "TextFile.h"
 #include "WindowMessage.h"
@@ -928,6 +929,7 @@ void TFormMain::CreateEngine(DialUpService *service)
     engine->ActionShowLog->setIcon(Glyphs::icon(Glyphs::Protocol));
     connect(engine, &TRASWorkUnit::connectionStateChanged, this, &TFormMain::onConnectionStateChanged);
     applyDialButtonLook(engine->ConnectionState);
+    InstallSiteDownloadCommand(*this);
     // The engine's first look at the controls is no change of state: the
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
