@@ -2,8 +2,10 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #pragma once
 
+#include "TextLines.h"
+
+#include <QDateTime>
 #include <QString>
-#include <QStringList>
 
 /**
  * The fee log file "FeeReport.Lst" and its backup "FeeReport.BAK" in the
@@ -29,18 +31,33 @@ public:
 
     /// Loads the list file, else the backup. False with a German error when the
     /// file that exists cannot be read or is damaged; lines are then empty.
-    bool Load(QStringList *lines, QString *error);
+    bool Load(TextLines *lines, QString *error);
     /// Writes lines (at least one, else nothing happens) to the list file, or to
-    /// the rescue file when the list file could not be loaded.
-    bool Save(const QStringList &lines, QString *error);
+    /// the rescue file when the list file could not be loaded. Lines the list
+    /// file already holds byte for byte are not written again.
+    bool Save(const TextLines &lines, QString *error);
+    /// Deletes the list file, unless it could not be loaded: then its records
+    /// were never shown and are kept. The backup stays.
+    void DeleteList();
 
     Source LoadedFrom() const { return FSource; }
     bool ListUnreadable() const { return FListUnreadable; }
 
 private:
+    struct Stamp
+    {
+        qint64 size = -1;
+        QDateTime modified;
+        bool operator==(const Stamp &) const = default;
+    };
+    Stamp ListStamp() const;
+
     QString FFolder;
     Source FSource = Source::None;
     bool FListUnreadable = false;
     bool FRescueRead = false;
-    QStringList FRescueEarlier;
+    TextLines FRescueEarlier;
+    // What the list file holds while nobody else changed it.
+    quint64 FListRevision = 0;
+    Stamp FListStamp;
 };

@@ -980,11 +980,11 @@ void TFormMain::LoadFeeList()
 {
     if (!CurrentStartSettings().FeeRecord)
         return;
-    QStringList lines;
+    TextLines lines;
     QString error;
     if (!FFeeLog.Load(&lines, &error))
         MessageDialog::Error(error, this);
-    RASStrList->SetLines(u"FeeReport"_s, lines);
+    RASStrList->SetLines(u"FeeReport"_s, std::move(lines));
 }
 
 void TFormMain::SaveFeeList()
@@ -992,7 +992,7 @@ void TFormMain::SaveFeeList()
     if (!CurrentStartSettings().FeeRecord)
         return;
     QString error;
-    if (!FFeeLog.Save(RASStrList->Lines(u"FeeReport"_s), &error))
+    if (!FFeeLog.Save(*RASStrList->Compact(u"FeeReport"_s), &error))
         MessageDialog::Error(error, this);
 }
 
