@@ -4,6 +4,7 @@
 
 #include "DialUp.h"
 #include "DialUpService.h"
+#include "FeeReportCommand.h"
 #include "Folders.h"
 #include "FormHelp.h"
 #include "Glyphs.h"
@@ -911,6 +912,7 @@ void TFormMain::CreateEngine(DialUpService *service)
         return;
     engine = new TRASWorkUnit(this, service);
     engine->SaveFeeList = [this] { SaveFeeList(); };
+    InstallFeeReportCommands(*this);
     engine->ActionConnect->setIcon(Glyphs::icon(Glyphs::Dial));
     engine->ActionDisconnect->setIcon(Glyphs::icon(Glyphs::HangUp));
     engine->ActionStopCon->setIcon(Glyphs::icon(Glyphs::Stop));

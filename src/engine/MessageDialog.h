@@ -19,6 +19,8 @@ enum class Kind { Question, Information, Error };
 
 /// Returns true for Yes.
 bool Question(const QString &text, QWidget *parent = nullptr);
+/// A question whose Yes cannot be undone: No is the default, so a stray Enter does no harm.
+bool QuestionDefaultNo(const QString &text, QWidget *parent = nullptr);
 void Information(const QString &text, QWidget *parent = nullptr);
 /// The application's standard error box.
 void Error(const QString &text, QWidget *parent = nullptr);
