@@ -37,6 +37,7 @@ private slots:
     void resizeSpreadsTheButtons();
 
     void loadsPlainWindows1252File();
+    void loadsPlainUtf8FileWithBom();
     void loadsRtfFile();
     void unreadableFileKeepsText();
     void caretStartsAtTheTop();
@@ -212,6 +213,17 @@ void TestFormHelp::loadsPlainWindows1252File()
     QVERIFY(form.loadFile(path, &error));
     QCOMPARE(form.richEdit()->toPlainText(), u"Leerlauf-Abbruch nach: 5 Minuten!\nÖffnen Sie \"VV Mehr...\"\n"
                                              "Gebühr: 1,23 €\n{\\rtf ist hier nur Text}"_s);
+}
+
+void TestFormHelp::loadsPlainUtf8FileWithBom()
+{
+    // The protocol as written when an entry name needs more than Windows-1252.
+    const QString path = FDir.filePath(u"Rufwerk-Log.TXT"_s);
+    QVERIFY(writeAll(path, "\xEF\xBB\xBF  -  DF\xC3\x9C, Rufnummer: \xE5\xAE\xBD\xE5\xB8\xA6\xE8\xBF\x9E\xE6\x8E\xA5\r\n"
+                           "Geb\xC3\xBChr: 1,23 \xE2\x82\xAC\r\n"));
+    TFormHelp form;
+    QVERIFY(form.loadFile(path));
+    QCOMPARE(form.richEdit()->toPlainText(), u"  -  DFÜ, Rufnummer: 宽带连接\nGebühr: 1,23 €"_s);
 }
 
 void TestFormHelp::loadsRtfFile()
