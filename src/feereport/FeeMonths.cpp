@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -64,9 +65,40 @@ private:
     bool FHasLast = false;
 };
 
-QString csvNumber(qint64 units)
+QByteArray csvNumber(qint64 units)
 {
-    return LocaleFormats::Fixed(FeeRecord::CostParser::Value(units), 4);
+    return LocaleFormats::Fixed(FeeRecord::CostParser::Value(units), 4).toLatin1();
+}
+
+// Appends one field in UTF-8, quoted when it must be; text that a spreadsheet
+// would take for a formula ("=HYPERLINK(...)" as a name) is marked as text.
+void appendField(QByteArray &out, QByteArrayView utf8, bool isText)
+{
+    const bool formula = isText && !utf8.isEmpty() && QByteArrayView("=+-@\t\r").contains(utf8.front());
+    const bool quoted = utf8.contains(';') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r');
+    if (quoted)
+        out += '"';
+    if (formula)
+        out += '\'';
+    if (quoted) {
+        for (const char c : utf8) {
+            if (c == '"')
+                out += '"';
+            out += c;
+        }
+        out += '"';
+    } else {
+        out += utf8;
+    }
+}
+
+// A field of the log's bytes in UTF-8, without a copy where the bytes already are.
+QByteArrayView asUtf8(QByteArrayView raw, const TextLines &log, QByteArray &buffer)
+{
+    if (log.isUtf8() || std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80; }))
+        return raw;
+    buffer = log.decode(raw).toUtf8();
+    return buffer;
 }
 
 class CsvWriter
@@ -79,9 +111,11 @@ public:
             FFile.write(TextFile::Utf8Bom);
     }
 
-    void row(const QStringList &fields)
+    /// The row being built; ended by endRow().
+    QByteArray &row() { return FBuffer; }
+
+    void endRow()
     {
-        FBuffer += fields.join(u';').toUtf8();
         FBuffer += "\r\n";
         if (FBuffer.size() > (1 << 20))
             flush();
@@ -123,11 +157,10 @@ QList<Row> Compute(const TextLines &log)
     QHash<qint64, qsizetype> rowOf; // month and name index
     QList<Row> rows;
     for (qsizetype i = 0; i < log.count(); ++i) {
-        const QByteArrayView line = log.raw(i);
-        const int month = months.get(FeeRecord::FieldOf(line, FeeRecord::Date),
-                                     [&] { return monthOf(log.decode(FeeRecord::FieldOf(line, FeeRecord::Date))); });
-        const int name = names.get(FeeRecord::FieldOf(line, FeeRecord::Name), [&] {
-            nameTexts.append(log.decode(FeeRecord::FieldOf(line, FeeRecord::Name)));
+        const FeeRecord::FieldViews fields = FeeRecord::FieldsOf(log.raw(i));
+        const int month = months.get(fields[FeeRecord::Date], [&] { return monthOf(log.decode(fields[FeeRecord::Date])); });
+        const int name = names.get(fields[FeeRecord::Name], [&] {
+            nameTexts.append(log.decode(fields[FeeRecord::Name]));
             return int(nameTexts.size() - 1);
         });
         const qint64 key = qint64(month) << 32 | name;
@@ -138,18 +171,30 @@ QList<Row> Compute(const TextLines &log)
         }
         Row &row = rows[it.value()];
         ++row.calls;
-        row.seconds += FeeRecord::DurationSeconds(FeeRecord::FieldOf(line, FeeRecord::Duration)).value_or(0);
-        row.costUnits += costs.Units(FeeRecord::FieldOf(line, FeeRecord::Cost), log);
+        row.seconds += FeeRecord::DurationSeconds(fields[FeeRecord::Duration]).value_or(0);
+        row.costUnits += costs.Units(fields[FeeRecord::Cost], log);
     }
-    std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
+    // Names are few: order them once, then sort the rows by numbers.
+    QList<int> byName(nameTexts.size());
+    std::iota(byName.begin(), byName.end(), 0);
+    std::sort(byName.begin(), byName.end(),
+              [&](int a, int b) { return QString::localeAwareCompare(nameTexts.at(a), nameTexts.at(b)) < 0; });
+    QList<int> rank(nameTexts.size());
+    for (int i = 0; i < byName.size(); ++i)
+        rank[byName.at(i)] = i;
+    QList<std::pair<qint64, qsizetype>> order;
+    order.reserve(rows.size());
+    for (auto it = rowOf.cbegin(); it != rowOf.cend(); ++it) {
+        const int month = int(it.key() >> 32);
         // Undated records last.
-        const int am = a.year ? a.year * 100 + a.month : INT_MAX;
-        const int bm = b.year ? b.year * 100 + b.month : INT_MAX;
-        if (am != bm)
-            return am < bm;
-        return QString::localeAwareCompare(a.connection, b.connection) < 0;
-    });
-    return rows;
+        order.append({qint64(month ? month : INT_MAX) << 32 | rank.at(int(it.key() & 0xffffffff)), it.value()});
+    }
+    std::sort(order.begin(), order.end());
+    QList<Row> sorted;
+    sorted.reserve(rows.size());
+    for (const auto &[key, index] : std::as_const(order))
+        sorted.append(std::move(rows[index]));
+    return sorted;
 }
 
 QString MonthText(int year, int month)
@@ -172,13 +217,9 @@ namespace FeeCsv {
 
 QString Field(const QString &text, bool isText)
 {
-    QString field = text;
-    // A name such as "=HYPERLINK(...)" must stay text, not become a formula.
-    if (isText && !field.isEmpty() && QStringView(u"=+-@\t\r").contains(field.front()))
-        field.prepend(u'\'');
-    if (field.contains(u';') || field.contains(u'"') || field.contains(u'\n') || field.contains(u'\r'))
-        field = u'"' + field.replace(u'"', u"\"\""_s) + u'"';
-    return field;
+    QByteArray out;
+    appendField(out, text.toUtf8(), isText);
+    return QString::fromUtf8(out);
 }
 
 bool WriteLog(const TextLines &log, const QString &path, QString *error)
@@ -186,17 +227,29 @@ bool WriteLog(const TextLines &log, const QString &path, QString *error)
     using namespace FeeRecord;
     const CostParser costs;
     CsvWriter csv(path);
-    csv.row({u"Datum"_s, u"Zeit"_s, u"DFÜ-Verbindung"_s, u"Rufnummer"_s, u"Gebühr (Ct/min)"_s, u"Dauer"_s,
-             u"Sekunden"_s, u"Kosten (€)"_s});
+    csv.row() += u"Datum;Zeit;DFÜ-Verbindung;Rufnummer;Gebühr (Ct/min);Dauer;Sekunden;Kosten (€)"_s.toUtf8();
+    csv.endRow();
+    QByteArray buffer;
     for (qsizetype i = 0; i < log.count(); ++i) {
-        const QStringList fields = Fields(log.at(i));
-        QString tariff = fields.at(Tariff).trimmed();
-        if (tariff.endsWith(u"Ct/min"_s))
+        const FieldViews fields = FieldsOf(log.raw(i));
+        QByteArray &row = csv.row();
+        for (const FeeRecord::Field f : {Date, Time, Name, Phone}) {
+            appendField(row, asUtf8(fields[f], log, buffer), f == Name || f == Phone);
+            row += ';';
+        }
+        // The tariff as a number; its unit is in the header.
+        QByteArrayView tariff = fields[Tariff].trimmed();
+        if (tariff.endsWith("Ct/min"))
             tariff = tariff.chopped(6).trimmed();
-        const std::optional<qint64> seconds = DurationSeconds(fields.at(Duration).toLatin1());
-        csv.row({Field(fields.at(Date), false), Field(fields.at(Time), false), Field(fields.at(Name), true),
-                 Field(fields.at(Phone), true), Field(tariff, true), Field(fields.at(Duration), false),
-                 seconds ? QString::number(*seconds) : QString(), csvNumber(costs.Units(fields.at(Cost)))});
+        appendField(row, asUtf8(tariff, log, buffer), true);
+        row += ';';
+        appendField(row, asUtf8(fields[Duration], log, buffer), false);
+        row += ';';
+        if (const std::optional<qint64> seconds = DurationSeconds(fields[Duration]))
+            row += QByteArray::number(*seconds);
+        row += ';';
+        row += csvNumber(costs.Units(fields[Cost], log));
+        csv.endRow();
     }
     return csv.commit(error);
 }
@@ -204,10 +257,15 @@ bool WriteLog(const TextLines &log, const QString &path, QString *error)
 bool WriteMonths(const QList<FeeMonths::Row> &rows, const QString &path, QString *error)
 {
     CsvWriter csv(path);
-    csv.row({u"Monat"_s, u"DFÜ-Verbindung"_s, u"Verbindungen"_s, u"Online-Zeit"_s, u"Sekunden"_s, u"Kosten (€)"_s});
-    for (const FeeMonths::Row &row : rows) {
-        csv.row({FeeMonths::MonthKey(row.year, row.month), Field(row.connection, true), QString::number(row.calls),
-                 LocaleFormats::Duration(row.seconds), QString::number(row.seconds), csvNumber(row.costUnits)});
+    csv.row() += u"Monat;DFÜ-Verbindung;Verbindungen;Online-Zeit;Sekunden;Kosten (€)"_s.toUtf8();
+    csv.endRow();
+    for (const FeeMonths::Row &r : rows) {
+        QByteArray &row = csv.row();
+        row += FeeMonths::MonthKey(r.year, r.month).toUtf8() + ';';
+        appendField(row, r.connection.toUtf8(), true);
+        row += ';' + QByteArray::number(r.calls) + ';' + LocaleFormats::Duration(r.seconds).toLatin1() + ';'
+            + QByteArray::number(r.seconds) + ';' + csvNumber(r.costUnits);
+        csv.endRow();
     }
     return csv.commit(error);
 }

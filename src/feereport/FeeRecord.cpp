@@ -75,22 +75,24 @@ qint64 parseUnits(const Char *text, qsizetype size, char16_t separator)
 
 namespace FeeRecord {
 
-QByteArrayView FieldOf(QByteArrayView line, int index)
+FieldViews FieldsOf(QByteArrayView line)
 {
+    FieldViews fields;
     const char *data = line.data();
-    qsizetype begin = 0;
     const qsizetype n = line.size();
-    for (int f = 0; f < index; ++f) {
+    qsizetype begin = 0;
+    for (int f = 0; f < FieldCount - 1; ++f) {
         const void *sep = begin < n ? std::memchr(data + begin, ';', size_t(n - begin)) : nullptr;
-        if (!sep)
-            return {};
-        begin = static_cast<const char *>(sep) - data + 1;
+        if (!sep) {
+            fields[f] = line.sliced(begin);
+            return fields; // the fields the line lacks stay empty
+        }
+        const qsizetype end = static_cast<const char *>(sep) - data;
+        fields[f] = line.sliced(begin, end - begin);
+        begin = end + 1;
     }
-    if (index == FieldCount - 1)
-        return line.sliced(begin);
-    const void *sep = begin < n ? std::memchr(data + begin, ';', size_t(n - begin)) : nullptr;
-    const qsizetype end = sep ? static_cast<const char *>(sep) - data : n;
-    return line.sliced(begin, end - begin);
+    fields[FieldCount - 1] = line.sliced(begin);
+    return fields;
 }
 
 QStringList Fields(const QString &line)
@@ -173,11 +175,8 @@ Totals Sum(const TextLines &lines, bool stopAtBadDuration)
     const CostParser costs;
     Totals totals;
     for (qsizetype i = 0; i < lines.count(); ++i) {
-        const QByteArrayView line = lines.raw(i);
-        const QByteArrayView duration = FieldOf(line, Duration);
-        // The cost is all that follows the duration's separator.
-        const qsizetype costStart = duration.data() ? duration.data() - line.data() + duration.size() + 1 : line.size();
-        const QByteArrayView cost = costStart < line.size() ? line.sliced(costStart) : QByteArrayView();
+        const FieldViews fields = FieldsOf(lines.raw(i));
+        const QByteArrayView duration = fields[Duration];
         if (!duration.isEmpty()) {
             const std::optional<qint64> seconds = DurationSeconds(duration);
             if (!seconds && stopAtBadDuration) {
@@ -186,7 +185,7 @@ Totals Sum(const TextLines &lines, bool stopAtBadDuration)
             }
             totals.seconds += seconds.value_or(0);
         }
-        totals.costUnits += costs.Units(cost, lines);
+        totals.costUnits += costs.Units(fields[Cost], lines);
     }
     return totals;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <array>
 #include <optional>
 
 class TextLines;
@@ -20,8 +21,9 @@ namespace FeeRecord {
 
 enum Field { Date, Time, Name, Phone, Tariff, Duration, Cost, FieldCount };
 
-/// Field index of a line's bytes.
-QByteArrayView FieldOf(QByteArrayView line, int index);
+using FieldViews = std::array<QByteArrayView, FieldCount>;
+/// The seven fields of a line's bytes.
+FieldViews FieldsOf(QByteArrayView line);
 /// The seven fields of a decoded line.
 QStringList Fields(const QString &line);
 
