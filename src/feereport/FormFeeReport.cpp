@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -27,9 +28,22 @@ namespace {
 
 TFormFeeReport *openReport = nullptr;
 
+// Sizes for a classic 8-point dialog font, in which a date takes 54 pixels;
+// a wider font gets a window as much larger, so that the columns stay readable.
 constexpr int ClientWidth = 563;
 constexpr int ClientHeight = 348;
 constexpr int ColumnWidths[FeeRecord::FieldCount] = {68, 55, 150, 80, 70, 50, 60};
+constexpr double ReferenceDateWidth = 54.0;
+
+double fontScale(const QWidget *widget)
+{
+    return std::max(1.0, widget->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) / ReferenceDateWidth);
+}
+
+int scaled(int pixels, double scale)
+{
+    return int(std::lround(pixels * scale));
+}
 
 // Bold yellow on blue; text that does not fit ends in an ellipsis.
 class TValueLabel : public QLabel
@@ -99,7 +113,10 @@ TFormFeeReport::TFormFeeReport(TRASStrList *lists, QWidget *parent)
     FModel = new TFeeLogModel(lists, this);
     DeleteListFile = [] { QFile::remove(Folders::programFolder() + u"FeeReport.Lst"_s); };
     buildControls();
-    setFixedSize(ClientWidth, ClientHeight);
+    const double scale = fontScale(ListBoxFees);
+    setFixedSize(scaled(ClientWidth, scale), scaled(ClientHeight, scale));
+    for (int c = 0; c < FeeRecord::FieldCount; ++c)
+        ListBoxFees->horizontalHeader()->resizeSection(c, scaled(ColumnWidths[c], scale));
     CenterOnDesktop(this);
     openReport = this;
     FormCreate();
@@ -193,8 +210,6 @@ void TFormFeeReport::buildControls()
     QHeaderView *header = ListBoxFees->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setHighlightSections(false);
-    for (int c = 0; c < FeeRecord::FieldCount; ++c)
-        header->resizeSection(c, ColumnWidths[c]);
     connect(ListBoxFees->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TFormFeeReport::ListBoxFeesSelect);
     connect(FModel, &TFeeLogModel::logChanged, this, &TFormFeeReport::logChanged);
