@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
-// The fee log of a heavy user for the benchmarks, and awk summing its costs
-// as the yardstick the figures are compared with.
+// The fee log of a heavy user for the benchmarks, awk summing its costs as the
+// yardstick the figures are compared with, and the memory a process holds.
 #pragma once
 
 #include "TextFile.h"
@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
@@ -72,6 +73,19 @@ inline bool write(const QString &path, int records, QString *error)
         at = at.addSecs(seconds + gap(random));
     }
     return TextFile::writeLines(path, lines, error);
+}
+
+/// Resident memory of a process in MiB, -1 when it cannot be read.
+inline double rssMib(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
 }
 
 struct AwkRun

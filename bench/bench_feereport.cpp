@@ -30,18 +30,6 @@ namespace {
 constexpr int DefaultFeeRecords = 1000000;
 constexpr int AwkRuns = 3;
 
-double rssMib()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
 // Waits until the table has painted what the last change shows.
 class PaintWatch : public QObject
 {
@@ -121,7 +109,7 @@ int main(int argc, char *argv[])
     }
     lists.SetLines(QStringLiteral("FeeReport"), std::move(log));
     report("load at start", msSince(clock), "");
-    std::printf("%-44s %8.1f MiB (file %.1f MiB)\n", "resident memory with the log loaded", rssMib(), fileMb);
+    std::printf("%-44s %8.1f MiB (file %.1f MiB)\n", "resident memory with the log loaded", BenchFeeLog::rssMib(QCoreApplication::applicationPid()), fileMb);
 
     clock.restart();
     const FeeRecord::Totals totals = FeeRecord::Sum(*lists.Compact(QStringLiteral("FeeReport")), true);

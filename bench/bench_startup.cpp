@@ -61,18 +61,6 @@ void writePhoneBook(const QString &tool, const QProcessEnvironment &env)
     }
 }
 
-double rssMib(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
 // Reports the main window of one process being mapped. It is told apart from the
 // splash window ("Kovatek Rufwerk") and Qt's unmapped helper windows by its title,
 // which always begins with "Rufwerk", and from other clients by _NET_WM_PID.
@@ -269,7 +257,7 @@ int main(int argc, char *argv[])
         QEventLoop settle;
         QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
         settle.exec();
-        const double rss = rssMib(pid);
+        const double rss = BenchFeeLog::rssMib(pid);
 
         proc.terminate();
         if (!proc.waitForFinished(20000)) {

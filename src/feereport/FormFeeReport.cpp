@@ -146,27 +146,31 @@ void TFormFeeReport::buildControls()
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(4);
-    BtnDelPeriod = CreateHintButton(this, u"BtnDelPeriod"_s, u"&Periode löschen"_s,
-                                    u"Periode des Gebührenreports löschen\nPeriode vorher selektieren"_s);
-    BtnDelPeriod->setEnabled(false);
-    connect(BtnDelPeriod, &QPushButton::clicked, this, &TFormFeeReport::BtnDelPeriodClick);
-    auto *deleteAll = CreateHintButton(this, u"BtnDeleteAll"_s, u"Alles &Löschen"_s, u"Gebührenreport löschen"_s);
-    connect(deleteAll, &QPushButton::clicked, this, &TFormFeeReport::BtnDeleteAllClick);
-    auto *print = CreateHintButton(this, u"BtnPrint"_s, u"&Druckvorschau"_s, u"Listeninhalt drucken"_s);
-    connect(print, &QPushButton::clicked, this, &TFormFeeReport::BtnPrintClick);
-    auto *months = CreateHintButton(this, u"BtnMonths"_s, u"&Monate"_s,
-                                    u"Monatsübersicht: Online-Zeit und Kosten je Monat und Verbindung, CSV-Export"_s);
-    connect(months, &QPushButton::clicked, this, &TFormFeeReport::BtnMonthsClick);
-    auto *help = CreateHintButton(this, u"BtnHelp"_s, u"&Hilfe"_s, u"Hilfe aufrufen"_s);
-    connect(help, &QPushButton::clicked, this, &TFormFeeReport::BtnHelpClick);
-    auto *back = CreateHintButton(this, u"BtnReturn"_s, u"&Zurück"_s, u"Zurück zum Vordialog"_s);
-    connect(back, &QPushButton::clicked, this, &TFormFeeReport::BtnReturnClick);
-    for (QPushButton *b : {BtnDelPeriod, deleteAll, print, months, help, back}) {
+    struct Button
+    {
+        QString name, caption, hint;
+        void (TFormFeeReport::*click)();
+    };
+    const Button buttonRow[] = {
+        {u"BtnDelPeriod"_s, u"&Periode löschen"_s, u"Periode des Gebührenreports löschen\nPeriode vorher selektieren"_s,
+         &TFormFeeReport::BtnDelPeriodClick},
+        {u"BtnDeleteAll"_s, u"Alles &Löschen"_s, u"Gebührenreport löschen"_s, &TFormFeeReport::BtnDeleteAllClick},
+        {u"BtnPrint"_s, u"&Druckvorschau"_s, u"Listeninhalt drucken"_s, &TFormFeeReport::BtnPrintClick},
+        {u"BtnMonths"_s, u"&Monate"_s, u"Monatsübersicht: Online-Zeit und Kosten je Monat und Verbindung, CSV-Export"_s,
+         &TFormFeeReport::BtnMonthsClick},
+        {u"BtnHelp"_s, u"&Hilfe"_s, u"Hilfe aufrufen"_s, &TFormFeeReport::BtnHelpClick},
+        {u"BtnReturn"_s, u"&Zurück"_s, u"Zurück zum Vordialog"_s, &TFormFeeReport::BtnReturnClick},
+    };
+    for (const Button &spec : buttonRow) {
+        QPushButton *b = CreateHintButton(this, spec.name, spec.caption, spec.hint);
+        connect(b, &QPushButton::clicked, this, spec.click);
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
+    BtnDelPeriod = findChild<QPushButton *>(u"BtnDelPeriod"_s);
+    BtnDelPeriod->setEnabled(false);
     // Enter in the table closes the window, never deletes.
-    back->setDefault(true);
+    findChild<QPushButton *>(u"BtnReturn"_s)->setDefault(true);
     column->addLayout(buttons);
 
     auto *info = new QFrame(this);
@@ -231,10 +235,8 @@ void TFormFeeReport::FormCreate()
         FTotalsFailed = true;
         // The table and the period stay; the totals would be wrong.
         const QString duration = FModel->Row(int(totals.badRow)).at(FeeRecord::Duration);
-        MessageDialog::Error(u"\"%1\" ist keine gültige Zeit (Dauer in Zeile %2 des Gebühren-Protokolls)."_s.arg(
-                                 duration)
-                                 .arg(totals.badRow + 1),
-                             parentWidget());
+        const QString text = u"\"%1\" ist keine gültige Zeit (Dauer in Zeile %2 des Gebühren-Protokolls)."_s;
+        MessageDialog::Error(text.arg(duration).arg(totals.badRow + 1), parentWidget());
         return;
     }
     TotTime->setText(LocaleFormats::Duration(totals.seconds));
