@@ -57,10 +57,8 @@ bool TFeeLogFile::Load(TextLines *lines, QString *error)
             return false;
         }
         FSource = Source::List;
-        if (lines->matchesSource()) {
-            FListRevision = lines->revision();
-            FListStamp = ListStamp();
-        }
+        FListRevision = lines->revision();
+        FListStamp = ListStamp();
         if (!QFileInfo::exists(BackupPath()))
             QFile::copy(ListPath(), BackupPath());
         return true;
@@ -82,7 +80,8 @@ bool TFeeLogFile::Save(const TextLines &lines, QString *error)
         return true;
     QString why;
     if (!FListUnreadable) {
-        // A log of years is not rewritten at every exit when nothing changed.
+        // Unchanged lines leave the file as it is: a log of years is not rewritten
+        // at every exit, and a file written by others keeps its line ends.
         if (FListRevision && lines.revision() == FListRevision && ListStamp() == FListStamp)
             return true;
         if (lines.write(ListPath(), &why)) {

@@ -33,8 +33,8 @@ public:
     /// file that exists cannot be read or is damaged; lines are then empty.
     bool Load(TextLines *lines, QString *error);
     /// Writes lines (at least one, else nothing happens) to the list file, or to
-    /// the rescue file when the list file could not be loaded. Lines the list
-    /// file already holds byte for byte are not written again.
+    /// the rescue file when the list file could not be loaded. Lines unchanged
+    /// since they were loaded from or saved to the list file are not written again.
     bool Save(const TextLines &lines, QString *error);
     /// Deletes the list file, unless it could not be loaded: then its records
     /// were never shown and are kept. The backup stays.

@@ -82,7 +82,6 @@ TextLines TextLines::fromFileBytes(QByteArray bytes)
         lines.m_bytes = std::move(canonical);
     }
     lines.touch();
-    lines.m_matchesSource = crlfOnly;
     return lines;
 }
 
@@ -207,5 +206,4 @@ void TextLines::reencode(bool utf8)
 void TextLines::touch()
 {
     m_revision = nextRevision();
-    m_matchesSource = false;
 }

@@ -56,8 +56,6 @@ public:
     /// New with every read and every change; equal revisions mean equal lines,
     /// also between copies.
     quint64 revision() const { return m_revision; }
-    /// Whether write() would give exactly the bytes the lines were read from.
-    bool matchesSource() const { return m_matchesSource; }
 
 private:
     void touch();
@@ -68,6 +66,5 @@ private:
     QByteArray m_bytes;
     QList<qsizetype> m_starts;
     bool m_utf8 = false;
-    bool m_matchesSource = false;
     quint64 m_revision = 0;
 };
