@@ -57,7 +57,7 @@ bool Question(const QString &text, QWidget *parent)
 bool QuestionDefaultNo(const QString &text, QWidget *parent)
 {
     if (hook())
-        return hook()(Kind::Question, text);
+        return hook()(Kind::QuestionDefaultNo, text);
     return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, parent)
         == QMessageBox::Yes;
 }
