@@ -205,71 +205,80 @@ int main(int argc, char *argv[])
     QSocketNotifier notifier(watcher.fd(), QSocketNotifier::Read);
     const QString errorLog = tmp.filePath(QStringLiteral("stderr.txt"));
 
-    // The first run warms the caches and leaves the settings and the fee-log
-    // backup a returning user has; it is not counted.
-    std::vector<Run> runs;
-    for (int r = 0; r <= MeasuredRuns; ++r) {
-        watcher.drain(0);
-        QProcess proc;
-        proc.setProcessEnvironment(env);
-        proc.setStandardOutputFile(QProcess::nullDevice());
-        proc.setStandardErrorFile(errorLog);
+    // The first run of each series warms the caches and leaves the settings and
+    // the fee-log backup a returning user has; it is not counted.
+    const auto measure = [&] {
+        std::vector<Run> runs;
+        for (int r = 0; r <= MeasuredRuns; ++r) {
+            watcher.drain(0);
+            QProcess proc;
+            proc.setProcessEnvironment(env);
+            proc.setStandardOutputFile(QProcess::nullDevice());
+            proc.setStandardErrorFile(errorLog);
 
-        QEventLoop loop;
-        bool shown = false;
-        qint64 pid = 0;
-        const auto check = [&] {
-            if (watcher.drain(pid)) {
-                shown = true;
-                loop.quit();
+            QEventLoop loop;
+            bool shown = false;
+            qint64 pid = 0;
+            const auto check = [&] {
+                if (watcher.drain(pid)) {
+                    shown = true;
+                    loop.quit();
+                }
+            };
+            const QMetaObject::Connection onX = QObject::connect(&notifier, &QSocketNotifier::activated, &loop, check);
+            const QMetaObject::Connection onEnd =
+                QObject::connect(&proc, &QProcess::finished, &loop, [&loop] { loop.quit(); });
+            QTimer::singleShot(ShowTimeoutMs, &loop, &QEventLoop::quit);
+
+            QElapsedTimer clock;
+            clock.start();
+            proc.start(program, {});
+            if (!proc.waitForStarted(10000))
+                fail(QStringLiteral("cannot start %1: %2").arg(program, proc.errorString()));
+            pid = proc.processId();
+            check(); // events that arrived while starting
+            if (!shown)
+                loop.exec();
+            const double startupMs = double(clock.nsecsElapsed()) / 1e6;
+            QObject::disconnect(onX);
+            QObject::disconnect(onEnd);
+
+            if (!shown) {
+                const bool ended = proc.state() == QProcess::NotRunning;
+                proc.kill();
+                proc.waitForFinished(5000);
+                QFile log(errorLog);
+                log.open(QIODevice::ReadOnly);
+                fail(QStringLiteral("run %1: main window not shown (%2); program's stderr:\n%3")
+                         .arg(r)
+                         .arg(ended ? QStringLiteral("program ended") : QStringLiteral("timeout"))
+                         .arg(QString::fromLocal8Bit(log.readAll())));
             }
-        };
-        const QMetaObject::Connection onX = QObject::connect(&notifier, &QSocketNotifier::activated, &loop, check);
-        const QMetaObject::Connection onEnd =
-            QObject::connect(&proc, &QProcess::finished, &loop, [&loop] { loop.quit(); });
-        QTimer::singleShot(ShowTimeoutMs, &loop, &QEventLoop::quit);
 
-        QElapsedTimer clock;
-        clock.start();
-        proc.start(program, {});
-        if (!proc.waitForStarted(10000))
-            fail(QStringLiteral("cannot start %1: %2").arg(program, proc.errorString()));
-        pid = proc.processId();
-        check(); // events that arrived while starting
-        if (!shown)
-            loop.exec();
-        const double startupMs = double(clock.nsecsElapsed()) / 1e6;
-        QObject::disconnect(onX);
-        QObject::disconnect(onEnd);
+            QEventLoop settle;
+            QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
+            settle.exec();
+            const double rss = BenchFeeLog::rssMib(pid);
 
-        if (!shown) {
-            const bool ended = proc.state() == QProcess::NotRunning;
-            proc.kill();
-            proc.waitForFinished(5000);
-            QFile log(errorLog);
-            log.open(QIODevice::ReadOnly);
-            fail(QStringLiteral("run %1: main window not shown (%2); program's stderr:\n%3")
-                     .arg(r)
-                     .arg(ended ? QStringLiteral("program ended") : QStringLiteral("timeout"))
-                     .arg(QString::fromLocal8Bit(log.readAll())));
+            proc.terminate();
+            if (!proc.waitForFinished(20000)) {
+                proc.kill();
+                proc.waitForFinished(5000);
+                fail(QStringLiteral("run %1: program did not end on SIGTERM").arg(r));
+            }
+            if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0)
+                std::fprintf(stderr, "bench_startup: run %d ended with exit code %d\n", r, proc.exitCode());
+            if (r > 0)
+                runs.push_back({startupMs, rss});
         }
-
-        QEventLoop settle;
-        QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
-        settle.exec();
-        const double rss = BenchFeeLog::rssMib(pid);
-
-        proc.terminate();
-        if (!proc.waitForFinished(20000)) {
-            proc.kill();
-            proc.waitForFinished(5000);
-            fail(QStringLiteral("run %1: program did not end on SIGTERM").arg(r));
-        }
-        if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0)
-            std::fprintf(stderr, "bench_startup: run %d ended with exit code %d\n", r, proc.exitCode());
-        if (r > 0)
-            runs.push_back({startupMs, rss});
-    }
+        return runs;
+    };
+    const std::vector<Run> runs = measure();
+    const BenchFeeLog::AwkRun awkAfter = BenchFeeLog::awkSum(feeLog, AwkRuns);
+    // The same start without a fee log: what the log itself costs.
+    QFile::rename(feeLog, feeLog + QStringLiteral(".away"));
+    QFile::remove(home + QStringLiteral("/FeeReport.BAK"));
+    const std::vector<Run> bare = measure();
 
     std::vector<double> times;
     std::vector<double> rss;
@@ -279,7 +288,6 @@ int main(int argc, char *argv[])
         rss.push_back(run.rssMib);
         detail += QStringLiteral(" %1/%2").arg(run.startupMs, 0, 'f', 1).arg(run.rssMib, 0, 'f', 1);
     }
-    const BenchFeeLog::AwkRun awkAfter = BenchFeeLog::awkSum(feeLog, AwkRuns);
     const double awkMs = std::min(awk.bestMs, awkAfter.bestMs);
     std::printf("awk (%s) summing the costs: best %.1f ms (sum %s)\n", qPrintable(awk.program), awkMs,
                 awk.sum.constData());
@@ -289,6 +297,16 @@ int main(int argc, char *argv[])
                 *std::max_element(times.begin(), times.end()), median(times) / awkMs);
     std::printf("rss_mib=%.1f; file + 50 MiB = %.1f; rss - file = %.1f MiB (aim <= 50)\n", median(rss), fileMb + 50,
                 median(rss) - fileMb);
+    std::vector<double> bareTimes;
+    std::vector<double> bareRss;
+    for (const Run &run : bare) {
+        bareTimes.push_back(run.startupMs);
+        bareRss.push_back(run.rssMib);
+    }
+    std::printf("without a fee log: startup_ms best=%.1f median=%.1f (median/awk=%.2f), rss_mib=%.1f; "
+                "the log adds %.1f ms and %.1f MiB\n",
+                *std::min_element(bareTimes.begin(), bareTimes.end()), median(bareTimes), median(bareTimes) / awkMs,
+                median(bareRss), median(times) - median(bareTimes), median(rss) - median(bareRss));
     return 0;
 }
 

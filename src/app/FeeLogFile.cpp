@@ -40,38 +40,56 @@ TFeeLogFile::Stamp TFeeLogFile::ListStamp() const
     return {info.size(), info.lastModified()};
 }
 
-bool TFeeLogFile::Load(TextLines *lines, QString *error)
+TFeeLogFile::~TFeeLogFile() = default;
+
+// Touches files only, never the members that change: it runs in the background.
+TFeeLogFile::Loaded TFeeLogFile::Read() const
 {
-    *lines = TextLines();
-    FSource = Source::None;
-    FListUnreadable = false;
-    FListRevision = 0;
+    Loaded result;
     QString why;
     if (QFileInfo::exists(ListPath())) {
-        if (!readChecked(ListPath(), lines, &why)) {
-            FListUnreadable = true;
-            if (error)
-                *error = u"Das Gebühren-Protokoll kann nicht geladen werden:\r%1\r\r"
-                         "Die Datei wird nicht überschrieben; die Einträge dieser Sitzung werden in \"%2\" gesichert."_s
-                             .arg(why, QDir::toNativeSeparators(RescuePath()));
-            return false;
+        if (!readChecked(ListPath(), &result.lines, &why)) {
+            result.listUnreadable = true;
+            result.error = u"Das Gebühren-Protokoll kann nicht geladen werden:\r%1\r\r"
+                           "Die Datei wird nicht überschrieben; die Einträge dieser Sitzung werden in \"%2\" gesichert."_s
+                               .arg(why, QDir::toNativeSeparators(RescuePath()));
+            return result;
         }
-        FSource = Source::List;
-        FListRevision = lines->revision();
-        FListStamp = ListStamp();
+        result.source = Source::List;
+        result.stamp = ListStamp();
         if (!QFileInfo::exists(BackupPath()))
             QFile::copy(ListPath(), BackupPath());
-        return true;
+        return result;
     }
     if (QFileInfo::exists(BackupPath())) {
-        if (!readChecked(BackupPath(), lines, &why)) {
-            if (error)
-                *error = u"Die Sicherung des Gebühren-Protokolls kann nicht geladen werden:\r%1"_s.arg(why);
-            return false;
+        if (!readChecked(BackupPath(), &result.lines, &why)) {
+            result.error = u"Die Sicherung des Gebühren-Protokolls kann nicht geladen werden:\r%1"_s.arg(why);
+            return result;
         }
-        FSource = Source::Backup;
+        result.source = Source::Backup;
     }
-    return true;
+    return result;
+}
+
+void TFeeLogFile::StartLoad()
+{
+    if (!FPending.valid())
+        FPending = std::async(std::launch::async, [this] { return Read(); });
+}
+
+bool TFeeLogFile::Load(TextLines *lines, QString *error)
+{
+    Loaded loaded = FPending.valid() ? FPending.get() : Read();
+    FSource = loaded.source;
+    FListUnreadable = loaded.listUnreadable;
+    FListRevision = loaded.source == Source::List ? loaded.lines.revision() : 0;
+    FListStamp = loaded.stamp;
+    *lines = std::move(loaded.lines);
+    if (loaded.error.isEmpty())
+        return true;
+    if (error)
+        *error = loaded.error;
+    return false;
 }
 
 bool TFeeLogFile::Save(const TextLines &lines, QString *error)

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <future>
+
 /**
  * The fee log file "FeeReport.Lst" and its backup "FeeReport.BAK" in the
  * program folder. The backup is made once, from the first list file loaded,
@@ -20,6 +22,7 @@ public:
     enum class Source { None, List, Backup };
 
     explicit TFeeLogFile(const QString &folder);
+    ~TFeeLogFile();
 
     static QString ListName() { return QStringLiteral("FeeReport.Lst"); }
     static QString BackupName() { return QStringLiteral("FeeReport.BAK"); }
@@ -29,6 +32,9 @@ public:
     QString BackupPath() const { return FFolder + BackupName(); }
     QString RescuePath() const { return FFolder + RescueName(); }
 
+    /// Starts reading the files in the background, so that a log of years is
+    /// read while the program builds its windows; Load() takes the result.
+    void StartLoad();
     /// Loads the list file, else the backup. False with a German error when the
     /// file that exists cannot be read or is damaged; lines are then empty.
     bool Load(TextLines *lines, QString *error);
@@ -50,13 +56,23 @@ private:
         QDateTime modified;
         bool operator==(const Stamp &) const = default;
     };
+    struct Loaded
+    {
+        TextLines lines;
+        QString error;
+        Source source = Source::None;
+        bool listUnreadable = false;
+        Stamp stamp;
+    };
     Stamp ListStamp() const;
+    Loaded Read() const;
 
     QString FFolder;
     Source FSource = Source::None;
     bool FListUnreadable = false;
     bool FRescueRead = false;
     TextLines FRescueEarlier;
+    std::future<Loaded> FPending;
     // What the list file holds while nobody else changed it.
     quint64 FListRevision = 0;
     Stamp FListStamp;

@@ -874,8 +874,12 @@ void TFormMain::FormCreate()
     SetShowPostIt(true);
     SetShapedHints(StartSettings.PostItIndex == 1);
 
-    // 6. Fee log
-    LoadFeeList();
+    // 6. Fee log: read in the background while the window and the engine are
+    // built, taken on its first use or once the window shows.
+    if (StartSettings.FeeRecord) {
+        FFeeLog.StartLoad();
+        RASStrList->SetLoader(u"FeeReport"_s, [this] { LoadFeeList(); });
+    }
 
     // 7. Tray icon around the start programs
     TrayIcon->show();
@@ -926,6 +930,7 @@ void TFormMain::CreateEngine(DialUpService *service)
 
 void TFormMain::StartUp()
 {
+    QTimer::singleShot(0, this, [this] { RASStrList->EnsureLoaded(u"FeeReport"_s); });
     if (StartSettings.MiniStart && trayAvailable())
         return; // only the tray icon
     // Without a notification area a hidden window could never be reached again.
@@ -980,6 +985,7 @@ const TStartSettings &TFormMain::CurrentStartSettings() const
 
 void TFormMain::LoadFeeList()
 {
+    RASStrList->SetLoader(u"FeeReport"_s, nullptr); // loaded here, not again on first use
     if (!CurrentStartSettings().FeeRecord)
         return;
     TextLines lines;

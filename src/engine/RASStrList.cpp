@@ -26,11 +26,31 @@ QStringList *TRASStrList::List(const QString &name)
 
 TextLines *TRASStrList::Compact(const QString &name)
 {
-    return IsCompact(name) ? &m_feeReport : nullptr;
+    if (!IsCompact(name))
+        return nullptr;
+    EnsureLoaded(name);
+    return &m_feeReport;
+}
+
+void TRASStrList::SetLoader(const QString &name, std::function<void()> loader)
+{
+    if (IsCompact(name))
+        m_feeReportLoader = std::move(loader);
+}
+
+void TRASStrList::EnsureLoaded(const QString &name) const
+{
+    if (!IsCompact(name) || !m_feeReportLoader)
+        return;
+    // Taken first: the loader fills the list through this container.
+    const std::function<void()> loader = std::move(m_feeReportLoader);
+    m_feeReportLoader = nullptr;
+    loader();
 }
 
 QStringList TRASStrList::Lines(const QString &name) const
 {
+    EnsureLoaded(name);
     if (IsCompact(name))
         return m_feeReport.toStringList();
     const auto it = m_lists.find(name);
@@ -75,6 +95,7 @@ void TRASStrList::Clear(const QString &name)
 
 qsizetype TRASStrList::Count(const QString &name) const
 {
+    EnsureLoaded(name);
     if (IsCompact(name))
         return m_feeReport.count();
     const auto it = m_lists.find(name);

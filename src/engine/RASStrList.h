@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -18,7 +19,7 @@
  *
  * "FeeReport" grows by a line per connection for years; it is kept compact
  * (TextLines) and reached through Compact() or the operations by name, never
- * through List().
+ * through List(). Every such access first runs its loader, if one is pending.
  */
 class TRASStrList : public QObject
 {
@@ -49,10 +50,16 @@ public:
     /// Tells listeners that a list was changed through its pointer.
     void Changed(const QString &name);
 
+    /// Fills a compact list on its first use (or at EnsureLoaded), so that a
+    /// fee log of years need not be read before the main window shows.
+    void SetLoader(const QString &name, std::function<void()> loader);
+    void EnsureLoaded(const QString &name) const;
+
 signals:
     void listChanged(const QString &name);
 
 private:
     std::unordered_map<QString, std::unique_ptr<QStringList>> m_lists;
     TextLines m_feeReport;
+    mutable std::function<void()> m_feeReportLoader;
 };

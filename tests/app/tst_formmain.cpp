@@ -412,6 +412,21 @@ private slots:
         QCOMPARE(readAll(home(u"FeeReport.BAK"_s)), lines({Record1, Record2}));
     }
 
+    void recordBeforeTheLogIsTakenGoesAfterIt()
+    {
+        // The log is read in the background; a record completed before the
+        // start took it still lands behind the old records.
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1, Record2})));
+        m_form = std::make_unique<TFormMain>();
+        m_form->CreateEngine(m_fake.get());
+        oneCall(u"00:00:30"_s);
+        const QStringList log = m_form->RASStrList->Lines(u"FeeReport"_s);
+        QCOMPARE(log.size(), 3);
+        QCOMPARE(log.mid(0, 2), (QStringList{Record1, Record2}));
+        QVERIFY(log.last().endsWith(u";00:00:30;0,0200 €"_s));
+        QCOMPARE(readAll(home(u"FeeReport.BAK"_s)), lines({Record1, Record2}));
+    }
+
     void unchangedLogIsNotRewritten()
     {
         QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1, Record2})));
@@ -627,6 +642,8 @@ private:
         const QStringList fromWindow = m_messages;
         m_form->CreateEngine(m_fake.get());
         m_messages = fromWindow; // without the missing module's notice
+        // What the start does once the window shows: the fee log read meanwhile is taken.
+        m_form->RASStrList->EnsureLoaded(u"FeeReport"_s);
     }
 
     void oneCall(const QString &online)
