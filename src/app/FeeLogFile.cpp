@@ -71,10 +71,16 @@ TFeeLogFile::Loaded TFeeLogFile::Read() const
     return result;
 }
 
-void TFeeLogFile::StartLoad()
+void TFeeLogFile::StartLoad(std::function<void()> whenRead)
 {
-    if (!FPending.valid())
-        FPending = std::async(std::launch::async, [this] { return Read(); });
+    if (FPending.valid())
+        return;
+    FPending = std::async(std::launch::async, [this, whenRead = std::move(whenRead)] {
+        Loaded loaded = Read();
+        if (whenRead)
+            whenRead();
+        return loaded;
+    });
 }
 
 bool TFeeLogFile::Load(TextLines *lines, QString *error)

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <future>
 
 /**
@@ -34,7 +35,8 @@ public:
 
     /// Starts reading the files in the background, so that a log of years is
     /// read while the program builds its windows; Load() takes the result.
-    void StartLoad();
+    /// whenRead is called in the background once the files are read.
+    void StartLoad(std::function<void()> whenRead = {});
     /// Loads the list file, else the backup. False with a German error when the
     /// file that exists cannot be read or is damaged; lines are then empty.
     bool Load(TextLines *lines, QString *error);

@@ -875,10 +875,13 @@ void TFormMain::FormCreate()
     SetShapedHints(StartSettings.PostItIndex == 1);
 
     // 6. Fee log: read in the background while the window and the engine are
-    // built, taken on its first use or once the window shows.
+    // built; taken on its first use or as soon as the event loop is free.
     if (StartSettings.FeeRecord) {
-        FFeeLog.StartLoad();
         RASStrList->SetLoader(u"FeeReport"_s, [this] { LoadFeeList(); });
+        FFeeLog.StartLoad([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { RASStrList->EnsureLoaded(u"FeeReport"_s); }, Qt::QueuedConnection);
+        });
     }
 
     // 7. Tray icon around the start programs
@@ -930,7 +933,6 @@ void TFormMain::CreateEngine(DialUpService *service)
 
 void TFormMain::StartUp()
 {
-    QTimer::singleShot(0, this, [this] { RASStrList->EnsureLoaded(u"FeeReport"_s); });
     if (StartSettings.MiniStart && trayAvailable())
         return; // only the tray icon
     // Without a notification area a hidden window could never be reached again.

@@ -642,7 +642,7 @@ private:
         const QStringList fromWindow = m_messages;
         m_form->CreateEngine(m_fake.get());
         m_messages = fromWindow; // without the missing module's notice
-        // What the start does once the window shows: the fee log read meanwhile is taken.
+        // What the start does once the event loop runs: the fee log read meanwhile is taken.
         m_form->RASStrList->EnsureLoaded(u"FeeReport"_s);
     }
 
