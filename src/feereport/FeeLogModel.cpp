@@ -41,7 +41,12 @@ const TextLines &TFeeLogModel::Log() const
 QStringList TFeeLogModel::Row(int row) const
 {
     if (row != FCachedRow) {
-        FCachedFields = FeeRecord::Fields(log().at(row));
+        FCachedFields.clear();
+        // The log may have been changed behind the model's back; a row it lacks is empty.
+        const TextLines &lines = log();
+        const QByteArrayView raw = row < lines.count() ? lines.raw(row) : QByteArrayView();
+        for (const QByteArrayView field : FeeRecord::FieldsOf(raw))
+            FCachedFields.append(lines.decode(field));
         FCachedRow = row;
     }
     return FCachedFields;

@@ -95,25 +95,6 @@ FieldViews FieldsOf(QByteArrayView line)
     return fields;
 }
 
-QStringList Fields(const QString &line)
-{
-    QStringList fields;
-    fields.reserve(FieldCount);
-    qsizetype begin = 0;
-    for (int f = 0; f < FieldCount - 1; ++f) {
-        const qsizetype sep = begin < 0 ? -1 : line.indexOf(u';', begin);
-        if (sep < 0) {
-            fields.append(begin < 0 ? QString() : line.mid(begin));
-            begin = -1;
-        } else {
-            fields.append(line.mid(begin, sep - begin));
-            begin = sep + 1;
-        }
-    }
-    fields.append(begin < 0 ? QString() : line.mid(begin));
-    return fields;
-}
-
 std::optional<qint64> DurationSeconds(QByteArrayView text)
 {
     text = text.trimmed();

@@ -24,8 +24,6 @@ enum Field { Date, Time, Name, Phone, Tariff, Duration, Cost, FieldCount };
 using FieldViews = std::array<QByteArrayView, FieldCount>;
 /// The seven fields of a line's bytes.
 FieldViews FieldsOf(QByteArrayView line);
-/// The seven fields of a decoded line.
-QStringList Fields(const QString &line);
 
 /// Seconds of an online time "hh:mm:ss" (or "hh:mm"), blanks around it allowed;
 /// hours may pass 23. Nothing when the text is no such time.

@@ -106,11 +106,11 @@ private slots:
     {
         QFETCH(QString, line);
         QFETCH(QStringList, fields);
-        QCOMPARE(FeeRecord::Fields(line), fields);
         const QByteArray bytes = TextFile::encode(line);
-        const FeeRecord::FieldViews views = FeeRecord::FieldsOf(bytes);
-        for (int f = 0; f < FeeRecord::FieldCount; ++f)
-            QCOMPARE(TextFile::decode(views[f]), fields.at(f));
+        QStringList read;
+        for (const QByteArrayView field : FeeRecord::FieldsOf(bytes))
+            read << TextFile::decode(field);
+        QCOMPARE(read, fields);
     }
 
     void currency_data()
