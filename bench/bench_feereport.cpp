@@ -8,11 +8,13 @@
 #include "BenchFeeLog.h"
 #include "FeeLogFile.h"
 #include "FeeMonths.h"
+#include "FormFeeMonths.h"
 #include "FormFeeReport.h"
 #include "MessageDialog.h"
 #include "RASStrList.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -157,6 +159,19 @@ int main(int argc, char *argv[])
     const QList<FeeMonths::Row> months = FeeMonths::Compute(*lists.Compact(QStringLiteral("FeeReport")));
     report("monthly overview: totals", msSince(clock), "");
     std::printf("  %lld rows of month and connection\n", qlonglong(months.size()));
+
+    clock.restart();
+    {
+        TFormFeeMonths window(*lists.Compact(QStringLiteral("FeeReport")));
+        window.show();
+        PaintWatch shown(window.findChild<QWidget *>(QStringLiteral("TreeMonths")));
+        shown.wait();
+        report("monthly overview window, latest year", msSince(clock), "");
+        clock.restart();
+        window.findChild<QComboBox *>(QStringLiteral("CBYear"))->setCurrentIndex(0);
+        shown.wait();
+        report("  switched to all years", msSince(clock), "");
+    }
 
     clock.restart();
     if (!file.Save(*lists.Compact(QStringLiteral("FeeReport")), &error)) {
