@@ -32,6 +32,9 @@ TFeeLogFile::TFeeLogFile(const QString &folder)
 {
 }
 
+// A read still running is waited for.
+TFeeLogFile::~TFeeLogFile() = default;
+
 TFeeLogFile::Stamp TFeeLogFile::ListStamp() const
 {
     const QFileInfo info(ListPath());
@@ -39,8 +42,6 @@ TFeeLogFile::Stamp TFeeLogFile::ListStamp() const
         return {};
     return {info.size(), info.lastModified()};
 }
-
-TFeeLogFile::~TFeeLogFile() = default;
 
 // Touches files only, never the members that change: it runs in the background.
 TFeeLogFile::Loaded TFeeLogFile::Read() const
