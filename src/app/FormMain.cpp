@@ -6,6 +6,7 @@
 #include "DialUp.h"
 #include "DialUpService.h"
 #include "DialogTools.h"
+#include "FeeReportCommand.h"
 #include "Folders.h"
 #include "FormHelp.h"
 #include "Glyphs.h"
@@ -884,8 +885,15 @@ void TFormMain::FormCreate()
     SetShowPostIt(true);
     SetShapedHints(StartSettings.PostItIndex == 1);
 
-    // 6. Fee log
-    LoadFeeList();
+    // 6. Fee log: read in the background while the window and the engine are
+    // built; taken on its first use or as soon as the event loop is free.
+    if (StartSettings.FeeRecord) {
+        RASStrList->SetLoader(u"FeeReport"_s, [this] { LoadFeeList(); });
+        FFeeLog.StartLoad([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { RASStrList->EnsureLoaded(u"FeeReport"_s); }, Qt::QueuedConnection);
+        });
+    }
 
     // 7. Tray icon around the start programs
     TrayIcon->show();
@@ -923,6 +931,7 @@ void TFormMain::CreateEngine(DialUpService *service)
     engine = new TRASWorkUnit(this, service);
     engine->SaveFeeList = [this] { SaveFeeList(); };
     InstallConnectionCommands(*this);
+    InstallFeeReportCommands(*this);
     engine->ActionConnect->setIcon(Glyphs::icon(Glyphs::Dial));
     engine->ActionDisconnect->setIcon(Glyphs::icon(Glyphs::HangUp));
     engine->ActionStopCon->setIcon(Glyphs::icon(Glyphs::Stop));
@@ -987,13 +996,14 @@ const TStartSettings &TFormMain::CurrentStartSettings() const
 
 void TFormMain::LoadFeeList()
 {
+    RASStrList->SetLoader(u"FeeReport"_s, nullptr); // loaded here, not again on first use
     if (!CurrentStartSettings().FeeRecord)
         return;
-    QStringList lines;
+    TextLines lines;
     QString error;
     if (!FFeeLog.Load(&lines, &error))
         MessageDialog::Error(error, this);
-    RASStrList->SetLines(u"FeeReport"_s, lines);
+    RASStrList->SetLines(u"FeeReport"_s, std::move(lines));
 }
 
 void TFormMain::SaveFeeList()
@@ -1001,7 +1011,7 @@ void TFormMain::SaveFeeList()
     if (!CurrentStartSettings().FeeRecord)
         return;
     QString error;
-    if (!FFeeLog.Save(RASStrList->Lines(u"FeeReport"_s), &error))
+    if (!FFeeLog.Save(*RASStrList->Compact(u"FeeReport"_s), &error))
         MessageDialog::Error(error, this);
 }
 

@@ -76,6 +76,9 @@ public:
     /// The address handed to the site download window (message 5950).
     QString DownloadURL;
 
+    /// The fee log file behind RASStrList's "FeeReport".
+    TFeeLogFile &FeeLog() { return FFeeLog; }
+
     int ConnectionState() const;
     /// The start settings in force: the engine's once it exists (the settings
     /// dialog changes those), else those read at FormCreate.

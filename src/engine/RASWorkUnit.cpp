@@ -220,7 +220,8 @@ TRASWorkUnit::~TRASWorkUnit()
 
 QStringList *TRASWorkUnit::StringList(const QString &name)
 {
-    return m_ownLists->List(name);
+    // The fee log is kept compact; the connection module has no use for it.
+    return TRASStrList::IsCompact(name) ? nullptr : m_ownLists->List(name);
 }
 
 template<typename T>
