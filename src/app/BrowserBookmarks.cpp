@@ -66,10 +66,10 @@ void findFirefox(const QString &base, QList<TSource> &sources)
         const QString folder = relative ? base + u'/' + path : path;
         const QString places = folder + u"/places.sqlite"_s;
         if (QFileInfo(places).isFile())
-            found.append({name, places});
+            found.append({ name, places });
     }
     for (const auto &[name, places] : std::as_const(found))
-        sources.append({titled(u"Firefox-Lesezeichen"_s, name, found.size() > 1), Kind::Firefox, places});
+        sources.append({ titled(u"Firefox-Lesezeichen"_s, name, found.size() > 1), Kind::Firefox, places });
 }
 
 void findChromium(const QString &base, const QString &title, QList<TSource> &sources)
@@ -82,8 +82,8 @@ void findChromium(const QString &base, const QString &title, QList<TSource> &sou
             profiles.append(folder);
     }
     for (const QString &profile : std::as_const(profiles))
-        sources.append({titled(title, profile, profiles.size() > 1), Kind::Chromium,
-                        base + u'/' + profile + u"/Bookmarks"_s});
+        sources.append(
+            { titled(title, profile, profiles.size() > 1), Kind::Chromium, base + u'/' + profile + u"/Bookmarks"_s });
 }
 
 // Firefox: rows of moz_bookmarks as a tree below the root's folders.
@@ -136,10 +136,10 @@ struct PlacesTree {
 QString firefoxRootTitle(const QString &guid, const QString &title)
 {
     static const QHash<QString, QString> names = {
-        {u"menu________"_s, u"Lesezeichen-Menü"_s},
-        {u"toolbar_____"_s, u"Lesezeichen-Symbolleiste"_s},
-        {u"unfiled_____"_s, u"Weitere Lesezeichen"_s},
-        {u"mobile______"_s, u"Mobile Lesezeichen"_s},
+        { u"menu________"_s, u"Lesezeichen-Menü"_s },
+        { u"toolbar_____"_s, u"Lesezeichen-Symbolleiste"_s },
+        { u"unfiled_____"_s, u"Weitere Lesezeichen"_s },
+        { u"mobile______"_s, u"Mobile Lesezeichen"_s },
     };
     return names.value(guid, title);
 }
@@ -187,8 +187,8 @@ void chromiumNodes(const QJsonArray &nodes, int depth, TFavoriteNode &into, Budg
 QList<TSource> Find(const QString &home, const QString &configHome)
 {
     QList<TSource> sources;
-    const QStringList firefoxFolders = {home + u"/.mozilla/firefox"_s, home + u"/snap/firefox/common/.mozilla/firefox"_s,
-                                        home + u"/.var/app/org.mozilla.firefox/.mozilla/firefox"_s};
+    const QStringList firefoxFolders = { home + u"/.mozilla/firefox"_s,
+        home + u"/snap/firefox/common/.mozilla/firefox"_s, home + u"/.var/app/org.mozilla.firefox/.mozilla/firefox"_s };
     for (const QString &base : firefoxFolders)
         findFirefox(base, sources);
     findChromium(configHome + u"/chromium"_s, u"Chromium-Lesezeichen"_s, sources);
@@ -217,7 +217,7 @@ TFavoriteTree ReadFirefox(const QString &placesFile, const TFavoriteLimits &limi
         return tree;
     copyLimited(placesFile + u"-wal"_s, database + u"-wal"_s);
 
-    Budget budget{limits};
+    Budget budget { limits };
     const QString connection = u"rufwerk-places-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
@@ -232,7 +232,7 @@ TFavoriteTree ReadFirefox(const QString &placesFile, const TFavoriteLimits &limi
             if (query.exec(u"SELECT b.id, b.parent, b.type, b.title, p.url, b.guid FROM moz_bookmarks b "
                            "LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.parent, b.position LIMIT %1"_s.arg(
                                maxRows + 1))) {
-                PlacesTree places{{}, budget, {}};
+                PlacesTree places { {}, budget, {} };
                 qint64 root = -1;
                 int rows = 0;
                 while (query.next()) {
@@ -240,8 +240,8 @@ TFavoriteTree ReadFirefox(const QString &placesFile, const TFavoriteLimits &limi
                         budget.truncated = true;
                         break;
                     }
-                    PlacesRow row{query.value(0).toLongLong(), query.value(2).toInt(), query.value(3).toString(),
-                                  query.value(4).toString(), query.value(5).toString()};
+                    PlacesRow row { query.value(0).toLongLong(), query.value(2).toInt(), query.value(3).toString(),
+                        query.value(4).toString(), query.value(5).toString() };
                     if (row.guid == u"root________"_s)
                         root = row.id;
                     places.children[query.value(1).toLongLong()].append(row);
@@ -251,8 +251,8 @@ TFavoriteTree ReadFirefox(const QString &placesFile, const TFavoriteLimits &limi
                     row.title = firefoxRootTitle(row.guid, row.title);
                 auto &top = places.children[root];
                 top.erase(std::remove_if(top.begin(), top.end(),
-                                         [](const PlacesRow &row) { return row.guid == u"tags________"_s; }),
-                          top.end());
+                              [](const PlacesRow &row) { return row.guid == u"tags________"_s; }),
+                    top.end());
                 if (root >= 0)
                     places.build(root, 0, tree.Root);
             }
@@ -271,18 +271,18 @@ TFavoriteTree ReadChromium(const QString &bookmarksFile, const TFavoriteLimits &
     if (file.size() > MaxJsonBytes || !file.open(QIODevice::ReadOnly))
         return tree;
     const QJsonObject roots = QJsonDocument::fromJson(file.read(MaxJsonBytes)).object().value(u"roots"_s).toObject();
-    Budget budget{limits};
+    Budget budget { limits };
     const QPair<QString, QString> rootNames[] = {
-        {u"bookmark_bar"_s, u"Lesezeichenleiste"_s},
-        {u"other"_s, u"Weitere Lesezeichen"_s},
-        {u"synced"_s, u"Mobile Lesezeichen"_s},
+        { u"bookmark_bar"_s, u"Lesezeichenleiste"_s },
+        { u"other"_s, u"Weitere Lesezeichen"_s },
+        { u"synced"_s, u"Mobile Lesezeichen"_s },
     };
     for (const auto &[key, title] : rootNames) {
         QJsonObject root = roots.value(key).toObject();
         if (root.isEmpty())
             continue;
         root.insert(u"name"_s, title);
-        chromiumNodes(QJsonArray{root}, 0, tree.Root, budget);
+        chromiumNodes(QJsonArray { root }, 0, tree.Root, budget);
     }
     tree.Truncated = budget.truncated;
     return tree;

@@ -13,7 +13,6 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <QUrl>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -168,7 +167,7 @@ TFavoriteTree ReadFolder(const QString &folder, const TFavoriteLimits &limits)
     tree.Root.Title = QFileInfo(folder).fileName();
     if (!QFileInfo(folder).isDir())
         return tree;
-    FolderReader reader{limits, 0, false, {}};
+    FolderReader reader { limits, 0, false, {} };
     reader.read(folder, 0, tree.Root);
     tree.Truncated = reader.truncated;
     return tree;

@@ -44,7 +44,7 @@ QAction *menuItem(QMenu *menu, const char *name, const QString &caption, const Q
 QString fileStamp(const QString &file)
 {
     QString stamp;
-    for (const QString &path : QStringList{file, file + u"-wal"_s}) {
+    for (const QString &path : QStringList { file, file + u"-wal"_s }) {
         const QFileInfo info(path);
         if (info.exists())
             stamp += info.lastModified().toString(Qt::ISODateWithMs) + u'/' + QString::number(info.size()) + u';';
@@ -76,19 +76,18 @@ TFavorites::TFavorites(TFormMain &form)
     QAction *admin = menuItem(PMFavorites, "MIAdminFavos", u"Favoriten &verwalten"_s, QString(), Glyphs::Folder);
     connect(admin, &QAction::triggered, this, &TFavorites::MIAdminFavosClick);
     PMFavorites->addSeparator();
-    QAction *download = menuItem(PMFavorites, "MIDownloadURL", u"&Favoriten lokalisieren"_s,
-                                 u"Kompletten URL downloaden"_s, Glyphs::Download);
+    QAction *download = menuItem(
+        PMFavorites, "MIDownloadURL", u"&Favoriten lokalisieren"_s, u"Kompletten URL downloaden"_s, Glyphs::Download);
     connect(download, &QAction::triggered, this, [this] {
         FForm.DownloadURL.clear();
         FForm.ShowSiteDownload();
     });
     QAction *local = menuItem(PMFavorites, "MIOpenFavos", u"Lokale Favoriten &bearbeiten"_s,
-                              u"Lokale Dateien der Favoriten bearbeiten"_s, Glyphs::Edit);
-    connect(local, &QAction::triggered, this,
-            [this] { ShowSettingsDialog(FForm, TFormProgStart::PageFavorites); });
+        u"Lokale Dateien der Favoriten bearbeiten"_s, Glyphs::Edit);
+    connect(local, &QAction::triggered, this, [this] { ShowSettingsDialog(FForm, TFormProgStart::PageFavorites); });
     PMFavorites->addSeparator();
-    MIRemoveEntries = menuItem(PMFavorites, "MIRemoveEntries", u"Listeneinträge entfernen"_s, QString(),
-                               Glyphs::Delete);
+    MIRemoveEntries
+        = menuItem(PMFavorites, "MIRemoveEntries", u"Listeneinträge entfernen"_s, QString(), Glyphs::Delete);
     connect(MIRemoveEntries, &QAction::triggered, this, &TFavorites::MIRemoveEntriesClick);
     connect(PMFavorites, &QMenu::aboutToShow, this, &TFavorites::PMFavoritesPopup);
 
@@ -117,14 +116,13 @@ void TFavorites::ShellFavoritesMenuPopup()
 {
     ShellFavoritesMenu->clear();
     const TFavoriteTree tree = FavoriteTree::ReadFolder(Shell::instance().favoritesFolder(), Limits);
-    FavoriteTree::FillMenu(ShellFavoritesMenu, tree,
-                           [this](const TFavoriteNode &node) { ShellFavoritesMenuCustomHandler(node.File); });
+    FavoriteTree::FillMenu(
+        ShellFavoritesMenu, tree, [this](const TFavoriteNode &node) { ShellFavoritesMenuCustomHandler(node.File); });
 }
 
 void TFavorites::rebuildBrowserMenus()
 {
-    const QList<BrowserBookmarks::TSource> sources
-        = FindBrowsers ? FindBrowsers() : BrowserBookmarks::FindForUser();
+    const QList<BrowserBookmarks::TSource> sources = FindBrowsers ? FindBrowsers() : BrowserBookmarks::FindForUser();
     QStringList wanted;
     for (const auto &source : sources)
         wanted << source.Title + u'|' + source.File;
@@ -253,8 +251,7 @@ void InstallFavoriteCommands(TFormMain &form)
 #ifndef Q_OS_WIN
     QDir().mkpath(Shell::instance().favoritesFolder());
 #endif
-    form.SetCommand(u"Favorites"_s,
-                    [favorites] { favorites->PMFavorites->popup(QCursor::pos() + QPoint(0, 15)); });
+    form.SetCommand(u"Favorites"_s, [favorites] { favorites->PMFavorites->popup(QCursor::pos() + QPoint(0, 15)); });
     if (auto *button = form.findChild<QToolButton *>(u"BtnFavorite"_s)) {
         button->setMenu(favorites->PMFavorites);
         button->setPopupMode(QToolButton::InstantPopup);

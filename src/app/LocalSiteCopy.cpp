@@ -16,7 +16,7 @@ QString FolderName(const QString &address)
     QString name = address;
     if (name.endsWith(u'/') || name.endsWith(u'\\'))
         name.chop(1);
-    for (const QString &prefix : {u"http://"_s, u"https://"_s}) {
+    for (const QString &prefix : { u"http://"_s, u"https://"_s }) {
         if (name.startsWith(prefix, Qt::CaseInsensitive)) {
             name.remove(0, prefix.size());
             break;
@@ -44,7 +44,7 @@ QString StartPage(const QString &address)
     const QString folder = Folder(address);
     if (folder.isEmpty())
         return QString();
-    for (const QString &page : {u"index.htm"_s, u"index.html"_s, u"default.htm"_s}) {
+    for (const QString &page : { u"index.htm"_s, u"index.html"_s, u"default.htm"_s }) {
         if (QFileInfo(folder + page).isFile())
             return folder + page;
     }

@@ -52,8 +52,7 @@ bool DialAndWait(TFormMain &form)
     return window && !window->IsShutDown() && window->ConnectionState() == Online;
 }
 
-void Run(TFormMain &form, const QString &name, const std::function<void()> &open,
-         const std::function<void()> &offline)
+void Run(TFormMain &form, const QString &name, const std::function<void()> &open, const std::function<void()> &offline)
 {
     if (ConnectionUp(form)) {
         open();

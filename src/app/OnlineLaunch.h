@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 class TFormMain;
@@ -32,7 +31,7 @@ bool DialAndWait(TFormMain &form);
  * dial when the user chose online and the dial succeeded; offline runs
  * offline (open when none is given). Cancel does nothing.
  */
-void Run(TFormMain &form, const QString &name, const std::function<void()> &open,
-         const std::function<void()> &offline = {});
+void Run(
+    TFormMain &form, const QString &name, const std::function<void()> &open, const std::function<void()> &offline = {});
 
 } // namespace OnlineLaunch

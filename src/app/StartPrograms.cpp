@@ -83,7 +83,9 @@ void Load(TFormMain &form)
         const int index = choice->count();
         choice->addItem(icon, program.Name, line);
         QAction *item = menu->addAction(icon, QString(program.Name).replace(u'&', u"&&"_s));
-        TFormMain::SetHint(item, u"Starprogramm: "_s + program.Name);
+        // Set whole: a "|" in the name would split the hint.
+        item->setToolTip(u"Starprogramm: "_s + program.Name);
+        item->setStatusTip(item->toolTip());
         QObject::connect(item, &QAction::triggered, &form, [&form, index] { Launch(form, index); });
     }
     if (choice->count() == 0)
@@ -114,6 +116,6 @@ void InstallStartProgramCommands(TFormMain &form)
 {
     form.SetCommand(u"RunStartProgram"_s, [&form] { StartPrograms::Launch(form, combo(form)->currentIndex()); });
     form.SetCommand(u"StartProgramMenu"_s, [&form] { startProgramMenu(form)->popup(QCursor::pos()); });
-    form.SetCommand(u"StartProgramMenuMain"_s,
-                    [&form] { startProgramMenu(form)->popup(QCursor::pos() + QPoint(0, 10)); });
+    form.SetCommand(
+        u"StartProgramMenuMain"_s, [&form] { startProgramMenu(form)->popup(QCursor::pos() + QPoint(0, 10)); });
 }

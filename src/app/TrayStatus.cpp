@@ -2,9 +2,9 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "TrayStatus.h"
 
+#include "DialUp.h"
 #include "FormMain.h"
 #include "RASStrList.h"
-#include "DialUp.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -89,15 +89,15 @@ TBalloon StatusBalloon(const TStatusData &data)
     TBalloon balloon;
     switch (data.State) {
     case Offline:
-        balloon = {u"Rufwerk ist offline"_s, connection};
+        balloon = { u"Rufwerk ist offline"_s, connection };
         break;
     case Online:
-        balloon = {u"Rufwerk ist online: "_s + data.OnlineTime + u" (hh:mm:ss), "_s + data.Cost,
-                   connection + u"\r"_s + traffic};
+        balloon = { u"Rufwerk ist online: "_s + data.OnlineTime + u" (hh:mm:ss), "_s + data.Cost,
+            connection + u"\r"_s + traffic };
         break;
     case ExternalOnline:
-        balloon = {u"Extern ist online: "_s + data.OnlineTime + u" (hh:mm:ss), "_s + data.Cost,
-                   connection + u"\r"_s + traffic};
+        balloon = { u"Extern ist online: "_s + data.OnlineTime + u" (hh:mm:ss), "_s + data.Cost,
+            connection + u"\r"_s + traffic };
         break;
     default:
         return balloon;
@@ -145,7 +145,7 @@ void MIStatusClick(TFormMain &form)
     // A new balloon replaces one still shown; a click on it removes it.
     if (auto *tray = form.findChild<QSystemTrayIcon *>(u"TrayIcon"_s))
         tray->showMessage(QString(balloon.Title).replace(u'\r', u'\n'), QString(balloon.Text).replace(u'\r', u'\n'),
-                          QSystemTrayIcon::Information, BalloonMilliseconds);
+            QSystemTrayIcon::Information, BalloonMilliseconds);
 }
 
 } // namespace TrayStatus

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
-#include "Favorites.h"
 #include "FakeDialUpService.h"
 #include "FakeShell.h"
+#include "Favorites.h"
 #include "Folders.h"
 #include "FormMain.h"
 #include "FormProgStart.h"
@@ -92,13 +92,13 @@ private slots:
             QString hint;
         };
         const QList<Item> expected = {
-            {u"PMIFavoriteList"_s, u"Favoriten &Liste"_s, u"Favoriten öffnen"_s},
-            {u"MIAdminFavos"_s, u"Favoriten &verwalten"_s, QString()},
-            {QString(), QString(), QString()},
-            {u"MIDownloadURL"_s, u"&Favoriten lokalisieren"_s, u"Kompletten URL downloaden"_s},
-            {u"MIOpenFavos"_s, u"Lokale Favoriten &bearbeiten"_s, u"Lokale Dateien der Favoriten bearbeiten"_s},
-            {QString(), QString(), QString()},
-            {u"MIRemoveEntries"_s, u"Listeneinträge entfernen"_s, QString()},
+            { u"PMIFavoriteList"_s, u"Favoriten &Liste"_s, u"Favoriten öffnen"_s },
+            { u"MIAdminFavos"_s, u"Favoriten &verwalten"_s, QString() },
+            { QString(), QString(), QString() },
+            { u"MIDownloadURL"_s, u"&Favoriten lokalisieren"_s, u"Kompletten URL downloaden"_s },
+            { u"MIOpenFavos"_s, u"Lokale Favoriten &bearbeiten"_s, u"Lokale Dateien der Favoriten bearbeiten"_s },
+            { QString(), QString(), QString() },
+            { u"MIRemoveEntries"_s, u"Listeneinträge entfernen"_s, QString() },
         };
         const QList<QAction *> actions = favorites()->actions();
         QCOMPARE(actions.size(), expected.size());
@@ -134,15 +134,15 @@ private slots:
         const QList<QAction *> actions = favorites()->actions();
         for (qsizetype i = actions.indexOf(action("MIRemoveEntries")) + 1; i < actions.size(); ++i)
             captions << actions.at(i)->text();
-        QCOMPARE(captions, (QStringList{u"&1 http://neu.example"_s, u"&2 https://alt.example"_s}));
+        QCOMPARE(captions, (QStringList { u"&1 http://neu.example"_s, u"&2 https://alt.example"_s }));
 
         m_form->engine->SetConnectionState(ExternalOnline);
         action("FavMRUList1")->trigger();
-        QCOMPARE(opened(), QStringList{u"https://alt.example"_s});
+        QCOMPARE(opened(), QStringList { u"https://alt.example"_s });
 
         // No keeps the list, Yes empties it for good.
         action("MIRemoveEntries")->trigger();
-        QCOMPARE(m_messages, QStringList{u"Alle Einträge aus der Liste der\rvorher geöffneten URL entfernen?"_s});
+        QCOMPARE(m_messages, QStringList { u"Alle Einträge aus der Liste der\rvorher geöffneten URL entfernen?"_s });
         popUp(favorites());
         QCOMPARE(favorites()->actions().size(), actions.size());
         m_answer = true;
@@ -161,17 +161,17 @@ private slots:
         QTest::addColumn<bool>("refused");
 
         QTest::newRow("web address, stored without its /")
-            << shortcut("http://zeitung.example/") << QStringList{u"http://zeitung.example"_s}
-            << QStringList{u"http://zeitung.example"_s, u"http://alt.example"_s} << false;
+            << shortcut("http://zeitung.example/") << QStringList { u"http://zeitung.example"_s }
+            << QStringList { u"http://zeitung.example"_s, u"http://alt.example"_s } << false;
         QTest::newRow("listed address moves up")
-            << shortcut("HTTP://ALT.EXAMPLE") << QStringList{u"HTTP://ALT.EXAMPLE"_s}
-            << QStringList{u"HTTP://ALT.EXAMPLE"_s} << false;
-        QTest::newRow("local program is refused") << shortcut("file:///usr/bin/xterm") << QStringList()
-                                                  << QStringList{u"http://alt.example"_s} << true;
-        QTest::newRow("script is refused") << shortcut("javascript:alert(1)") << QStringList()
-                                           << QStringList{u"http://alt.example"_s} << true;
+            << shortcut("HTTP://ALT.EXAMPLE") << QStringList { u"HTTP://ALT.EXAMPLE"_s }
+            << QStringList { u"HTTP://ALT.EXAMPLE"_s } << false;
+        QTest::newRow("local program is refused")
+            << shortcut("file:///usr/bin/xterm") << QStringList() << QStringList { u"http://alt.example"_s } << true;
+        QTest::newRow("script is refused")
+            << shortcut("javascript:alert(1)") << QStringList() << QStringList { u"http://alt.example"_s } << true;
         QTest::newRow("no address: nothing") << QByteArray("[InternetShortcut]\r\n") << QStringList()
-                                             << QStringList{u"http://alt.example"_s} << false;
+                                             << QStringList { u"http://alt.example"_s } << false;
     }
 
     void chooseShortcut()
@@ -211,10 +211,10 @@ private slots:
 
         const QString address = u"https://site.example"_s;
         QTest::newRow("the local copy opens") << u"site.example/index.html"_s << false
-                                              << QStringList{u"URL/site.example/index.html"_s} << false << QString();
+                                              << QStringList { u"URL/site.example/index.html"_s } << false << QString();
         QTest::newRow("no copy, import") << QString() << true << QStringList() << true << address;
-        QTest::newRow("no copy, no import: the address") << QString() << false << QStringList{address} << true
-                                                         << QString();
+        QTest::newRow("no copy, no import: the address")
+            << QString() << false << QStringList { address } << true << QString();
     }
 
     void offline()
@@ -240,9 +240,9 @@ private slots:
         QStringList shown = opened();
         shown.replaceInStrings(Folders::programFolder(), QString());
         QTEST(shown, "opened");
-        QTEST(m_messages == QStringList{importQuestion(address)}, "asked");
+        QTEST(m_messages == QStringList { importQuestion(address) }, "asked");
         QFETCH(QString, download);
-        QCOMPARE(downloads, download.isEmpty() ? QStringList() : QStringList{download});
+        QCOMPARE(downloads, download.isEmpty() ? QStringList() : QStringList { download });
     }
 
     void online()
@@ -257,7 +257,7 @@ private slots:
         TFavorites::OpenFavorite(*m_form, u"http://site.example"_s);
         QCOMPARE(dials, 1);
         // Online the address itself opens, not the copy.
-        QCOMPARE(opened(), QStringList{u"http://site.example"_s});
+        QCOMPARE(opened(), QStringList { u"http://site.example"_s });
         QVERIFY(m_messages.isEmpty());
     }
 
@@ -268,11 +268,11 @@ private slots:
         m_form->DownloadURL = u"http://vorher.example"_s;
         m_form->SetCommand(u"SiteDownload"_s, [this, &downloads] { downloads << m_form->DownloadURL; });
         action("MIDownloadURL")->trigger();
-        QCOMPARE(downloads, QStringList{QString()}); // with an empty address
+        QCOMPARE(downloads, QStringList { QString() }); // with an empty address
 
         action("MIAdminFavos")->trigger();
         const QString folder = Shell::instance().favoritesFolder();
-        QCOMPARE(m_shell->foldersShown, QStringList{folder});
+        QCOMPARE(m_shell->foldersShown, QStringList { folder });
         QVERIFY(folder.startsWith(m_home->path()));
         QVERIFY(QFileInfo(folder).isDir());
 
@@ -292,10 +292,12 @@ private slots:
     void browserBookmarks()
     {
         const QString file = m_home->filePath(u"Bookmarks"_s);
-        QVERIFY(writeAll(file, "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"children\": ["
-                               "{\"type\": \"url\", \"name\": \"Bahn\", \"url\": \"https://bahn.example/\"}]}}}"));
+        QVERIFY(writeAll(file,
+            "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"children\": ["
+            "{\"type\": \"url\", \"name\": \"Bahn\", \"url\": \"https://bahn.example/\"}]}}}"));
         TFavorites::FindBrowsers = [file] {
-            return QList<BrowserBookmarks::TSource>{{u"Chromium-Lesezeichen"_s, BrowserBookmarks::Kind::Chromium, file}};
+            return QList<BrowserBookmarks::TSource> { { u"Chromium-Lesezeichen"_s, BrowserBookmarks::Kind::Chromium,
+                file } };
         };
         createForm();
         m_form->engine->SetConnectionState(ExternalOnline);
@@ -314,7 +316,7 @@ private slots:
         QCOMPARE(bar->title(), u"Lesezeichenleiste"_s);
         QCOMPARE(bar->actions().first()->toolTip(), u"https://bahn.example/"_s);
         bar->actions().first()->trigger();
-        QCOMPARE(opened(), QStringList{u"https://bahn.example"_s});
+        QCOMPARE(opened(), QStringList { u"https://bahn.example"_s });
         popUp(favorites());
         QCOMPARE(action("FavMRUList0")->text(), u"&1 https://bahn.example"_s);
     }
@@ -324,8 +326,8 @@ private slots:
         // "&Testen" of the settings dialog goes the favourites' way.
         const QString program = m_home->filePath(u"editor"_s);
         QVERIFY(writeAll(program, "#!/bin/sh\n"));
-        QVERIFY(TextFile::writeLines(m_home->filePath(StartProgramList::FileName()),
-                                     {u"Editor;"_s + program + u";-n"_s}));
+        QVERIFY(TextFile::writeLines(
+            m_home->filePath(StartProgramList::FileName()), { u"Editor;"_s + program + u";-n"_s }));
         createForm();
         m_openOn.button = u"BtnLeaveOpen"_s;
         QTimer::singleShot(0, m_form.get(), [] {
@@ -337,8 +339,8 @@ private slots:
         });
         m_form->RunCommand(u"EditStartPrograms"_s);
         QCOMPARE(m_openOn.shown, 1);
-        QCOMPARE(m_messages, QStringList{importQuestion(program)});
-        QCOMPARE(opened(), QStringList{program}); // the path alone, without parameters
+        QCOMPARE(m_messages, QStringList { importQuestion(program) });
+        QCOMPARE(opened(), QStringList { program }); // the path alone, without parameters
         QCOMPARE(m_shell->opened.first().parameters, QString());
     }
 
@@ -360,8 +362,7 @@ private:
         menu->hide();
     }
 
-    template<typename T>
-    T *control(const char *name) const
+    template <typename T> T *control(const char *name) const
     {
         auto *object = m_form->findChild<T *>(QLatin1String(name));
         if (!object)

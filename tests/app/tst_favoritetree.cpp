@@ -15,7 +15,6 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -32,7 +31,8 @@ QString outline(const TFavoriteNode &folder)
 {
     QStringList parts;
     for (const TFavoriteNode &node : folder.Children)
-        parts << (node.Folder ? QString(node.Title + u'[' + outline(node) + u']') : QString(node.Title + u'=' + node.Url));
+        parts << (node.Folder ? QString(node.Title + u'[' + outline(node) + u']')
+                              : QString(node.Title + u'=' + node.Url));
     return parts.join(u", "_s);
 }
 
@@ -77,18 +77,21 @@ private slots:
         QTest::newRow("plain") << shortcut("http://www.example.org/") << u"http://www.example.org/"_s;
         QTest::newRow("any letter case, LF, spaces")
             << QByteArray("[internetshortcut]\nurl = https://a.example/ \n") << u"https://a.example/"_s;
-        QTest::newRow("after another section")
-            << QByteArray("[DEFAULT]\r\nBASEURL=http://x.example/\r\n[InternetShortcut]\r\nIconIndex=0\r\n"
-                          "URL=http://y.example/\r\n")
-            << u"http://y.example/"_s;
+        QTest::newRow("after another section") << QByteArray(
+            "[DEFAULT]\r\nBASEURL=http://x.example/\r\n[InternetShortcut]\r\nIconIndex=0\r\n"
+            "URL=http://y.example/\r\n") << u"http://y.example/"_s;
         QTest::newRow("only in another section") << QByteArray("[Other]\r\nURL=http://x.example/\r\n") << QString();
         QTest::newRow("section ended before it")
             << QByteArray("[InternetShortcut]\r\n[Other]\r\nURL=http://x.example/\r\n") << QString();
         QTest::newRow("without URL=") << QByteArray("[InternetShortcut]\r\nIconFile=x.ico\r\n") << QString();
         QTest::newRow("empty file") << QByteArray() << QString();
         QTest::newRow("binary") << QByteArray("\x00\x01[InternetShortcut]\nURL=http://x\x00y\n", 35) << QString();
-        QTest::newRow("UTF-8") << shortcut("http://b\xc3\xbc" "cher.example/") << u"http://bücher.example/"_s;
-        QTest::newRow("Windows-1252") << shortcut("http://b\xfc" "cher.example/") << u"http://bücher.example/"_s;
+        QTest::newRow("UTF-8") << shortcut("http://b\xc3\xbc"
+                                           "cher.example/")
+                               << u"http://bücher.example/"_s;
+        QTest::newRow("Windows-1252") << shortcut("http://b\xfc"
+                                                  "cher.example/")
+                                      << u"http://bücher.example/"_s;
     }
 
     void shortcutUrl()
@@ -138,7 +141,10 @@ private slots:
         QVERIFY(QDir().mkpath(root + u"/leer"_s));
         QVERIFY(writeAll(root + u"/Zeitung.url"_s, shortcut("http://zeitung.example/")));
         QVERIFY(writeAll(root + u"/abc.URL"_s, shortcut("https://abc.example/")));
-        QVERIFY(writeAll(root + u"/kaputt.url"_s, QByteArray("\x7f" "ELF\x00\x00", 6)));
+        QVERIFY(writeAll(root + u"/kaputt.url"_s,
+            QByteArray("\x7f"
+                       "ELF\x00\x00",
+                6)));
         QVERIFY(writeAll(root + u"/notizen.txt"_s, shortcut("http://txt.example/")));
         QVERIFY(writeAll(root + u"/Reisen/Bahn.url"_s, shortcut("https://bahn.example/")));
         // A link back to the favourites folder, and a pipe that would never end a read.
@@ -147,8 +153,8 @@ private slots:
 
         const TFavoriteTree tree = FavoriteTree::ReadFolder(root);
         QCOMPARE(outline(tree.Root),
-                 u"leer[], Reisen[Bahn=https://bahn.example/], abc=https://abc.example/, kaputt=, "
-                 "Zeitung=http://zeitung.example/"_s);
+            u"leer[], Reisen[Bahn=https://bahn.example/], abc=https://abc.example/, kaputt=, "
+            "Zeitung=http://zeitung.example/"_s);
         QVERIFY(!tree.Truncated);
         QCOMPARE(tree.Root.Children.back().File, root + u"/Zeitung.url"_s);
         QVERIFY(FavoriteTree::ReadFolder(m_dir->filePath(u"fehlt"_s)).Root.Children.empty());
@@ -183,21 +189,21 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("found"); // below "URL"
 
-        const QStringList all = {u"example.org/index.htm"_s, u"example.org/index.html"_s,
-                                 u"example.org/default.htm"_s};
+        const QStringList all
+            = { u"example.org/index.htm"_s, u"example.org/index.html"_s, u"example.org/default.htm"_s };
         QTest::newRow("index.htm first") << all << u"http://example.org"_s << u"example.org/index.htm"_s;
         QTest::newRow("then index.html") << all.mid(1) << u"http://example.org"_s << u"example.org/index.html"_s;
         QTest::newRow("then default.htm") << all.mid(2) << u"http://example.org"_s << u"example.org/default.htm"_s;
-        QTest::newRow("no start page") << QStringList{u"example.org/seite.htm"_s} << u"http://example.org"_s
+        QTest::newRow("no start page") << QStringList { u"example.org/seite.htm"_s } << u"http://example.org"_s
                                        << QString();
         QTest::newRow("https finds the copy") << all << u"https://example.org/"_s << u"example.org/index.htm"_s;
         QTest::newRow("prefix in capitals") << all << u"HTTP://example.org"_s << u"example.org/index.htm"_s;
         QTest::newRow("trailing backslash") << all << u"http://example.org\\"_s << u"example.org/index.htm"_s;
         QTest::newRow("other prefix finds none") << all << u"ftp://example.org"_s << QString();
-        QTest::newRow("path below the host") << QStringList{u"example.org/doku/index.html"_s}
+        QTest::newRow("path below the host") << QStringList { u"example.org/doku/index.html"_s }
                                              << u"http://example.org/doku/"_s << u"example.org/doku/index.html"_s;
-        QTest::newRow("never outside URL") << QStringList{u"../geheim/index.htm"_s} << u"http://../geheim"_s
-                                           << QString();
+        QTest::newRow("never outside URL")
+            << QStringList { u"../geheim/index.htm"_s } << u"http://../geheim"_s << QString();
         QTest::newRow("a file path") << all << u"/usr/bin/editor"_s << QString();
     }
 
@@ -225,11 +231,10 @@ private slots:
         QStringList tenNewest;
         for (int i = 11; i >= 2; --i)
             tenNewest << u"http://s%1.example"_s.arg(i);
-        QTest::newRow("newest first") << QStringList{u"http://a"_s, u"http://b"_s}
-                                      << QStringList{u"http://b"_s, u"http://a"_s};
-        QTest::newRow("listed one moves to the top, any case")
-            << QStringList{u"http://a"_s, u"http://b"_s, u"http://c"_s, u"HTTP://A"_s}
-            << QStringList{u"HTTP://A"_s, u"http://c"_s, u"http://b"_s};
+        QTest::newRow("newest first") << QStringList { u"http://a"_s, u"http://b"_s }
+                                      << QStringList { u"http://b"_s, u"http://a"_s };
+        QTest::newRow("listed one moves to the top, any case") << QStringList { u"http://a"_s, u"http://b"_s,
+            u"http://c"_s, u"HTTP://A"_s } << QStringList { u"HTTP://A"_s, u"http://c"_s, u"http://b"_s };
         QTest::newRow("the eleventh drops the oldest") << eleven << tenNewest;
     }
 
@@ -246,7 +251,7 @@ private slots:
     {
         FileSettingsStore store(m_dir->filePath(u"registry.reg"_s));
         TFavMRUList list;
-        for (const QString &address : {u"http://c"_s, u"http://b"_s, u"http://a"_s})
+        for (const QString &address : { u"http://c"_s, u"http://b"_s, u"http://a"_s })
             list.Add(address);
         QVERIFY(list.Save(store));
         const QString key = u"Software\\Kovatek\\Rufwerk\\RasBas\\MRUList"_s;
@@ -261,12 +266,12 @@ private slots:
         loaded.Clear();
         loaded.Add(u"http://z"_s);
         QVERIFY(loaded.Save(store));
-        QCOMPARE(store.valueNames(key), QStringList{u"HA"_s});
+        QCOMPARE(store.valueNames(key), QStringList { u"HA"_s });
 
         // Gaps in hand-edited values are closed.
         store.writeString(key, u"HD"_s, u"http://d"_s);
         loaded.Load(store);
-        QCOMPARE(loaded.Items(), (QStringList{u"http://z"_s, u"http://d"_s}));
+        QCOMPARE(loaded.Items(), (QStringList { u"http://z"_s, u"http://d"_s }));
     }
 
     void historyCaptions_data()
@@ -297,31 +302,32 @@ private slots:
             QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"fixture"_s);
             db.setDatabaseName(places);
             QVERIFY(db.open());
-            QVERIFY(execAll(db, {
-                u"PRAGMA journal_mode=WAL"_s,
-                u"CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT)"_s,
-                u"CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
-                "position INTEGER, title TEXT, guid TEXT)"_s,
-                u"INSERT INTO moz_places VALUES (1, 'http://news.example/'), (2, 'https://bahn.example/'), "
-                "(3, 'javascript:alert(1)'), (4, 'place:sort=8'), (5, 'http://tag.example/'), "
-                "(6, 'http://ohne-titel.example/')"_s,
-                u"INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 'root________'), "
-                "(2, 2, NULL, 1, 0, 'menu', 'menu________'), (3, 2, NULL, 1, 1, 'toolbar', 'toolbar_____'), "
-                "(4, 2, NULL, 1, 2, 'tags', 'tags________'), (5, 2, NULL, 1, 3, 'unfiled', 'unfiled_____'), "
-                "(6, 2, NULL, 1, 4, 'mobile', 'mobile______'), "
-                "(10, 1, 1, 2, 0, 'Nachrichten', 'a1'), (11, 3, NULL, 2, 1, NULL, 'a2'), "
-                "(12, 2, NULL, 2, 2, 'Reisen', 'a3'), (13, 1, 2, 12, 0, 'Bahn', 'a4'), "
-                "(14, 1, 3, 2, 3, 'Skript', 'a5'), (15, 1, 4, 3, 0, 'Suche', 'a6'), "
-                "(16, 1, 5, 4, 0, 'markiert', 'a7'), (17, 1, 6, 5, 0, NULL, 'a8')"_s,
-            }));
+            QVERIFY(execAll(db,
+                {
+                    u"PRAGMA journal_mode=WAL"_s,
+                    u"CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT)"_s,
+                    u"CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER, "
+                    "position INTEGER, title TEXT, guid TEXT)"_s,
+                    u"INSERT INTO moz_places VALUES (1, 'http://news.example/'), (2, 'https://bahn.example/'), "
+                    "(3, 'javascript:alert(1)'), (4, 'place:sort=8'), (5, 'http://tag.example/'), "
+                    "(6, 'http://ohne-titel.example/')"_s,
+                    u"INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 'root________'), "
+                    "(2, 2, NULL, 1, 0, 'menu', 'menu________'), (3, 2, NULL, 1, 1, 'toolbar', 'toolbar_____'), "
+                    "(4, 2, NULL, 1, 2, 'tags', 'tags________'), (5, 2, NULL, 1, 3, 'unfiled', 'unfiled_____'), "
+                    "(6, 2, NULL, 1, 4, 'mobile', 'mobile______'), "
+                    "(10, 1, 1, 2, 0, 'Nachrichten', 'a1'), (11, 3, NULL, 2, 1, NULL, 'a2'), "
+                    "(12, 2, NULL, 2, 2, 'Reisen', 'a3'), (13, 1, 2, 12, 0, 'Bahn', 'a4'), "
+                    "(14, 1, 3, 2, 3, 'Skript', 'a5'), (15, 1, 4, 3, 0, 'Suche', 'a6'), "
+                    "(16, 1, 5, 4, 0, 'markiert', 'a7'), (17, 1, 6, 5, 0, NULL, 'a8')"_s,
+                }));
             // The browser is still running: its newest bookmark is only in the write-ahead log.
             QVERIFY(QFile::exists(places + u"-wal"_s));
             const QByteArray before = readAll(places);
 
             const TFavoriteTree tree = BrowserBookmarks::ReadFirefox(places);
             QCOMPARE(outline(tree.Root),
-                     u"Lesezeichen-Menü[Nachrichten=http://news.example/, Reisen[Bahn=https://bahn.example/]], "
-                     "Weitere Lesezeichen[http://ohne-titel.example/=http://ohne-titel.example/]"_s);
+                u"Lesezeichen-Menü[Nachrichten=http://news.example/, Reisen[Bahn=https://bahn.example/]], "
+                "Weitere Lesezeichen[http://ohne-titel.example/=http://ohne-titel.example/]"_s);
             QVERIFY(!tree.Truncated);
             QCOMPARE(readAll(places), before); // never written
 
@@ -381,16 +387,16 @@ private slots:
         const QString config = home + u"/.config"_s;
         const QString mozilla = home + u"/.mozilla/firefox"_s;
         const QString elsewhere = m_dir->filePath(u"profil-woanders"_s);
-        for (const QString &folder : QStringList{mozilla + u"/abc.default"_s, mozilla + u"/ohne.lesezeichen"_s, elsewhere,
-                                      config + u"/chromium/Default"_s, config + u"/chromium/Crashpad"_s,
-                                      config + u"/google-chrome/Profile 1"_s})
+        for (const QString &folder : QStringList { mozilla + u"/abc.default"_s, mozilla + u"/ohne.lesezeichen"_s,
+                 elsewhere, config + u"/chromium/Default"_s, config + u"/chromium/Crashpad"_s,
+                 config + u"/google-chrome/Profile 1"_s })
             QVERIFY(QDir().mkpath(folder));
         QVERIFY(writeAll(mozilla + u"/profiles.ini"_s,
-                         "[General]\nStartWithLastProfile=1\n\n"
-                         "[Profile0]\nName=Privat\nIsRelative=1\nPath=abc.default\nDefault=1\n\n"
-                         "[Profile1]\nName=Leer\nIsRelative=1\nPath=ohne.lesezeichen\n\n"
-                         "[Profile2]\nName=Arbeit\nIsRelative=0\nPath="
-                             + QFile::encodeName(elsewhere) + "\n"));
+            "[General]\nStartWithLastProfile=1\n\n"
+            "[Profile0]\nName=Privat\nIsRelative=1\nPath=abc.default\nDefault=1\n\n"
+            "[Profile1]\nName=Leer\nIsRelative=1\nPath=ohne.lesezeichen\n\n"
+            "[Profile2]\nName=Arbeit\nIsRelative=0\nPath="
+                + QFile::encodeName(elsewhere) + "\n"));
         QVERIFY(writeAll(mozilla + u"/abc.default/places.sqlite"_s, ""));
         QVERIFY(writeAll(elsewhere + u"/places.sqlite"_s, ""));
         QVERIFY(writeAll(config + u"/chromium/Default/Bookmarks"_s, "{}"));
@@ -399,11 +405,11 @@ private slots:
         QStringList found;
         for (const auto &source : BrowserBookmarks::Find(home, config))
             found << source.Title + u'|' + QFileInfo(source.File).fileName();
-        QCOMPARE(found, (QStringList{u"Firefox-Lesezeichen (Privat)|places.sqlite"_s,
-                                     u"Firefox-Lesezeichen (Arbeit)|places.sqlite"_s,
-                                     u"Chromium-Lesezeichen|Bookmarks"_s, u"Chrome-Lesezeichen|Bookmarks"_s}));
-        QVERIFY(BrowserBookmarks::Find(m_dir->filePath(u"niemand"_s), m_dir->filePath(u"niemand/.config"_s))
-                    .isEmpty());
+        QCOMPARE(found,
+            (QStringList { u"Firefox-Lesezeichen (Privat)|places.sqlite"_s,
+                u"Firefox-Lesezeichen (Arbeit)|places.sqlite"_s, u"Chromium-Lesezeichen|Bookmarks"_s,
+                u"Chrome-Lesezeichen|Bookmarks"_s }));
+        QVERIFY(BrowserBookmarks::Find(m_dir->filePath(u"niemand"_s), m_dir->filePath(u"niemand/.config"_s)).isEmpty());
     }
 
 private:

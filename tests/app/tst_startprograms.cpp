@@ -77,20 +77,20 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("captions");
 
-        const QStringList list = {u"Kovatek Homepage;http://www.kovatek.de;"_s, u"Mail;/usr/bin/mail;-c"_s,
-                                  u"Web;/usr/bin/web;"_s};
-        QTest::newRow("favourites offered: all") << list << true
-                                                 << QStringList{u"Kovatek Homepage"_s, u"Mail"_s, u"Web"_s}
-                                                 << QStringList{u"Kovatek Homepage"_s, u"Mail"_s, u"Web"_s};
-        QTest::newRow("no favourites: no homepage") << list << false << QStringList{u"Mail"_s, u"Web"_s}
-                                                    << QStringList{u"Mail"_s, u"Web"_s};
+        const QStringList list
+            = { u"Kovatek Homepage;http://www.kovatek.de;"_s, u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;"_s };
+        QTest::newRow("favourites offered: all")
+            << list << true << QStringList { u"Kovatek Homepage"_s, u"Mail"_s, u"Web"_s }
+            << QStringList { u"Kovatek Homepage"_s, u"Mail"_s, u"Web"_s };
+        QTest::newRow("no favourites: no homepage")
+            << list << false << QStringList { u"Mail"_s, u"Web"_s } << QStringList { u"Mail"_s, u"Web"_s };
         QTest::newRow("homepage rule compares exactly")
-            << QStringList{u"kovatek homepage;http://www.kovatek.de;"_s} << false
-            << QStringList{u"kovatek homepage"_s} << QStringList{u"kovatek homepage"_s};
+            << QStringList { u"kovatek homepage;http://www.kovatek.de;"_s } << false
+            << QStringList { u"kovatek homepage"_s } << QStringList { u"kovatek homepage"_s };
         QTest::newRow("ampersand is no mnemonic in the menu")
-            << QStringList{u"Tom & Jerry;/usr/bin/tj;"_s} << true << QStringList{u"Tom & Jerry"_s}
-            << QStringList{u"Tom && Jerry"_s};
-        QTest::newRow("empty list") << QStringList{} << true << QStringList{} << QStringList{};
+            << QStringList { u"Tom & Jerry;/usr/bin/tj;"_s } << true << QStringList { u"Tom & Jerry"_s }
+            << QStringList { u"Tom && Jerry"_s };
+        QTest::newRow("empty list") << QStringList {} << true << QStringList {} << QStringList {};
     }
 
     void offeredPrograms()
@@ -128,12 +128,12 @@ private slots:
     {
         // With the homepage left out, each item still starts the program it names.
         TFormMain::FavoritesOffered = [] { return false; };
-        storePrograms({u"Kovatek Homepage;http://www.kovatek.de;"_s, u"Mail;/usr/bin/mail;-c"_s,
-                       u"Web;/usr/bin/web;--new"_s});
+        storePrograms(
+            { u"Kovatek Homepage;http://www.kovatek.de;"_s, u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;--new"_s });
         createForm();
         m_form->engine->SetConnectionState(ExternalOnline);
         menu()->actions().at(1)->trigger();
-        QCOMPARE(opened(), QStringList{u"/usr/bin/web|--new"_s});
+        QCOMPARE(opened(), QStringList { u"/usr/bin/web|--new"_s });
         QCOMPARE(m_openOn.shown, 0);
         QCOMPARE(SettingsStore::instance().readInteger(RegKey::StartProgram(), QString(), -1), 1);
     }
@@ -144,10 +144,10 @@ private slots:
         QTest::addColumn<QString>("started");
 
         QTest::newRow("parameters") << u"Editor;/usr/bin/editor;-n"_s << u"/usr/bin/editor|-n"_s;
-        QTest::newRow("parameters keep further ;") << u"Editor;/usr/bin/editor;--a;--b;"_s
-                                                   << u"/usr/bin/editor|--a;--b;"_s;
-        QTest::newRow("version-5 line hands on its ;") << u"Editor;C:\\WINDOWS\\NOTEPAD.EXE;;"_s
-                                                       << u"C:\\WINDOWS\\NOTEPAD.EXE|;"_s;
+        QTest::newRow("parameters keep further ;")
+            << u"Editor;/usr/bin/editor;--a;--b;"_s << u"/usr/bin/editor|--a;--b;"_s;
+        QTest::newRow("version-5 line hands on its ;")
+            << u"Editor;C:\\WINDOWS\\NOTEPAD.EXE;;"_s << u"C:\\WINDOWS\\NOTEPAD.EXE|;"_s;
         QTest::newRow("no parameter field") << u"Editor;/usr/bin/editor"_s << u"/usr/bin/editor|"_s;
         QTest::newRow("quoted path") << u"Editor;\"/opt/my editor/run\";-v"_s << u"/opt/my editor/run|-v"_s;
     }
@@ -155,7 +155,7 @@ private slots:
     void recordSplit()
     {
         QFETCH(QString, line);
-        storePrograms({line});
+        storePrograms({ line });
         createForm();
         m_form->engine->SetConnectionState(ExternalOnline);
         m_form->RunCommand(u"RunStartProgram"_s);
@@ -180,7 +180,7 @@ private slots:
         QFETCH(QString, stored);
         if (!stored.isNull())
             SettingsStore::instance().writeString(RegKey::StartProgram(), QString(), stored);
-        storePrograms({u"A;/a;"_s, u"B;/b;"_s, u"C;/c;"_s});
+        storePrograms({ u"A;/a;"_s, u"B;/b;"_s, u"C;/c;"_s });
         createForm();
         QTEST(combo()->currentIndex(), "selected");
     }
@@ -189,7 +189,7 @@ private slots:
     {
         const QString program = m_home->filePath(u"editor"_s);
         QVERIFY(writeAll(program, "#!/bin/sh\n"));
-        storePrograms({u"Missing;/nonexistent/editor;"_s, u"Present;\""_s + program + u"\";"_s});
+        storePrograms({ u"Missing;/nonexistent/editor;"_s, u"Present;\""_s + program + u"\";"_s });
 
         // The system has no icon for the file's type: the fallback for both.
         createForm();
@@ -231,10 +231,10 @@ private slots:
                                 << false;
         QTest::newRow("close box is cancel")
             << int(Offline) << false << u"close"_s << false << int(Online) << true << 0 << false << false;
-        QTest::newRow("ticked, then cancel") << int(Offline) << false << cancel << true << int(Online) << true << 0
-                                             << false << true;
-        QTest::newRow("ticked, then offline") << int(Offline) << false << offline << true << int(Online) << true
-                                              << 0 << true << true;
+        QTest::newRow("ticked, then cancel")
+            << int(Offline) << false << cancel << true << int(Online) << true << 0 << false << true;
+        QTest::newRow("ticked, then offline")
+            << int(Offline) << false << offline << true << int(Online) << true << 0 << true << true;
         QTest::newRow("always online dials without asking")
             << int(Offline) << true << QString() << false << int(Online) << false << 1 << true << true;
         QTest::newRow("while dialing: asked as offline")
@@ -254,7 +254,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(bool, tick);
         QFETCH(int, dialEnds);
-        storePrograms({u"Mail;/usr/bin/mail;-c"_s});
+        storePrograms({ u"Mail;/usr/bin/mail;-c"_s });
         createForm();
         m_form->engine->SetConnectionState(state);
         m_form->AlwaysOnline = alwaysOnline;
@@ -284,7 +284,7 @@ private slots:
     void commandsOpenTheMenu()
     {
         QFETCH(QString, item);
-        storePrograms({u"Mail;/usr/bin/mail;"_s});
+        storePrograms({ u"Mail;/usr/bin/mail;"_s });
         createForm();
         m_form->findChild<QAction *>(item)->trigger();
         QVERIFY(m_messages.isEmpty());
@@ -295,12 +295,12 @@ private slots:
 
     void doubleClickLaunchesTheShownProgram()
     {
-        storePrograms({u"A;/usr/bin/a;"_s, u"B;/usr/bin/b;"_s});
+        storePrograms({ u"A;/usr/bin/a;"_s, u"B;/usr/bin/b;"_s });
         createForm();
         m_form->engine->SetConnectionState(ExternalOnline);
         combo()->setCurrentIndex(1);
         QTest::mouseDClick(combo(), Qt::LeftButton);
-        QCOMPARE(opened(), QStringList{u"/usr/bin/b|"_s});
+        QCOMPARE(opened(), QStringList { u"/usr/bin/b|"_s });
         m_form->findChild<QAction *>(u"MITaskStartProg"_s)->trigger();
         QCOMPARE(opened().size(), 2);
         QVERIFY(m_messages.isEmpty());
@@ -323,9 +323,9 @@ private slots:
             QString caption;
             QString hint;
         } buttons[] = {
-            {"BtnShutDown", u"&Online starten"_s, u"Programm online starten"_s},
-            {"BtnLeaveOpen", u"O&ffline starten"_s, u"Programm offline starten"_s},
-            {"BtnCancel", u"&Abbrechen"_s, u"Aktive Verbindung beenden"_s},
+            { "BtnShutDown", u"&Online starten"_s, u"Programm online starten"_s },
+            { "BtnLeaveOpen", u"O&ffline starten"_s, u"Programm offline starten"_s },
+            { "BtnCancel", u"&Abbrechen"_s, u"Aktive Verbindung beenden"_s },
         };
         for (const auto &b : buttons) {
             auto *button = dialog.findChild<QPushButton *>(QLatin1String(b.name));

@@ -32,9 +32,9 @@ TStatusData sample(int state)
     data.State = state;
     data.OnlineTime = u"00:01:05"_s;
     data.Cost = u"0,04 €"_s;
-    data.Entry = {u"Netzwerk Nord"_s, u"0301234"_s, u"nord"_s, QString(), u"2"_s};
-    data.Header = {u"Netzwerk Nord"_s, u"Modem"_s, u"56000"_s, u"Standardmodem"_s};
-    data.Panels = {u"10.0.0.2"_s, u"1200"_s, QString(), u"3400"_s, u"10.0.0.1"_s, QString()};
+    data.Entry = { u"Netzwerk Nord"_s, u"0301234"_s, u"nord"_s, QString(), u"2"_s };
+    data.Header = { u"Netzwerk Nord"_s, u"Modem"_s, u"56000"_s, u"Standardmodem"_s };
+    data.Panels = { u"10.0.0.2"_s, u"1200"_s, QString(), u"3400"_s, u"10.0.0.1"_s, QString() };
     return data;
 }
 
@@ -57,9 +57,8 @@ private slots:
         qputenv("RUFWERK_MODULE_DIR", m_noModule.path().toLocal8Bit());
         TFormMain::FavoritesOffered = [] { return true; };
         MessageDialog::SetHook([](MessageDialog::Kind, const QString &) { return false; });
-        TrayStatus::ShowBalloonHook = [this](const QString &title, const QString &text) {
-            m_balloons << title + u'#' + text;
-        };
+        TrayStatus::ShowBalloonHook
+            = [this](const QString &title, const QString &text) { m_balloons << title + u'#' + text; };
     }
 
     void init()
@@ -93,8 +92,7 @@ private slots:
         QTest::newRow("Offline") << sample(Offline) << u"Rufwerk ist offline"_s << Connection;
         QTest::newRow("Online") << sample(Online) << u"Rufwerk ist online: 00:01:05 (hh:mm:ss), 0,04 €"_s
                                 << Connection + u"\r"_s + Traffic;
-        QTest::newRow("ExternalOnline") << sample(ExternalOnline)
-                                        << u"Extern ist online: 00:01:05 (hh:mm:ss), 0,04 €"_s
+        QTest::newRow("ExternalOnline") << sample(ExternalOnline) << u"Extern ist online: 00:01:05 (hh:mm:ss), 0,04 €"_s
                                         << Connection + u"\r"_s + Traffic;
         TStatusData unknown = sample(ExternalOnline);
         unknown.Entry = TEntryRec();
@@ -143,8 +141,8 @@ private slots:
     void entryContaining()
     {
         QFETCH(QString, name);
-        const QStringList entries = {u"Netzwerk Nord;0301234;nord;2;"_s, u"Callnet Flat;0800111;;1;"_s,
-                                     u"Flat Zwei;0800222;;1;"_s};
+        const QStringList entries
+            = { u"Netzwerk Nord;0301234;nord;2;"_s, u"Callnet Flat;0800111;;1;"_s, u"Flat Zwei;0800222;;1;"_s };
         QTEST(TrayStatus::EntryContaining(entries, name), "index");
     }
 
@@ -153,7 +151,7 @@ private slots:
         createForm();
         TRASWorkUnit *engine = m_form->engine;
         action("MIStatus")->trigger();
-        QCOMPARE(m_balloons, QStringList{u"Rufwerk ist offline#"_s + Connection});
+        QCOMPARE(m_balloons, QStringList { u"Rufwerk ist offline#"_s + Connection });
 
         engine->SetConnectionState(Dialing);
         action("MIStatus")->trigger();
@@ -164,8 +162,8 @@ private slots:
         m_form->findChild<QLabel *>(u"StatusPanel1"_s)->setText(u"1200"_s);
         m_form->findChild<QHeaderView *>(u"HeaderControl"_s)->model()->setHeaderData(1, Qt::Horizontal, u"ISDN"_s);
         action("MIStatus")->trigger();
-        QVERIFY(m_balloons.last().startsWith(u"Rufwerk ist online: 00:00:05 (hh:mm:ss), 0,02 €#"_s + Connection
-                                             + u"\rVerbindung:\rISDN, "_s));
+        QVERIFY(m_balloons.last().startsWith(
+            u"Rufwerk ist online: 00:00:05 (hh:mm:ss), 0,02 €#"_s + Connection + u"\rVerbindung:\rISDN, "_s));
         QVERIFY(m_balloons.last().contains(u" > 1200 gesendet | "_s));
 
         // An external connection shows its own entry's data.
@@ -187,19 +185,20 @@ private slots:
         const QList<QAction *> actions = menu->actions();
         for (QAction *a : actions)
             items << (a->isSeparator() ? u"-"_s : a->objectName() + u' ' + a->text() + u'|' + a->statusTip());
-        QCOMPARE(items, (QStringList{
-                            u"MIAltruf &Kovatek Rufwerk|Rufwerk rückladen"_s,
-                            u"MIStartProgs &Startprogramme|Startprogramme"_s,
-                            u"MIProgInfo &Programminfo|Programm-Kurzinformation"_s,
-                            u"MIDialHang &Wählen|"_s,
-                            u"-"_s,
-                            u"MIProtocol &Sitzungs-Protokoll|"_s,
-                            u"MICostReport &Gebühren-Protokoll|"_s,
-                            u"-"_s,
-                            u"MIStatus Statusanzeige|Statusanzeige"_s,
-                            u"-"_s,
-                            u"MIProgExit &Programm &beenden\tAlt+F4|"_s,
-                        }));
+        QCOMPARE(items,
+            (QStringList {
+                u"MIAltruf &Kovatek Rufwerk|Rufwerk rückladen"_s,
+                u"MIStartProgs &Startprogramme|Startprogramme"_s,
+                u"MIProgInfo &Programminfo|Programm-Kurzinformation"_s,
+                u"MIDialHang &Wählen|"_s,
+                u"-"_s,
+                u"MIProtocol &Sitzungs-Protokoll|"_s,
+                u"MICostReport &Gebühren-Protokoll|"_s,
+                u"-"_s,
+                u"MIStatus Statusanzeige|Statusanzeige"_s,
+                u"-"_s,
+                u"MIProgExit &Programm &beenden\tAlt+F4|"_s,
+            }));
 
         // The side bar: sky blue at the top, blue at the bottom, yellow letters, items right of it.
         menu->popup(QPoint(0, 0));

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
 #include <functional>
 
 /// Answers the engine's connect action like a connection module: "dialing" at
