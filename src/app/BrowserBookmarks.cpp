@@ -43,6 +43,30 @@ struct Budget {
         ++used;
         return true;
     }
+
+    /// A bookmark: kept when it is a web address and there is room; untitled ones show their address.
+    bool favorite(TFavoriteNode &node, const QString &title, const QString &url)
+    {
+        if (!FavoriteTree::IsWebAddress(url) || !take())
+            return false;
+        node.Title = title.isEmpty() ? url : title;
+        node.Url = url;
+        return true;
+    }
+
+    /// A folder at depth: read when it is within the depth limit and there is room.
+    bool folder(TFavoriteNode &node, const QString &title, int depth)
+    {
+        if (depth >= limits.MaxDepth) {
+            truncated = true;
+            return false;
+        }
+        if (!take())
+            return false;
+        node.Title = title;
+        node.Folder = true;
+        return true;
+    }
 };
 
 void findFirefox(const QString &base, QList<TSource> &sources)
@@ -107,21 +131,12 @@ struct PlacesTree {
         visited.insert(parent);
         for (const PlacesRow &row : children.value(parent)) {
             TFavoriteNode node;
-            node.Title = row.title;
             if (row.type == 1) {
-                if (!FavoriteTree::IsWebAddress(row.url) || !budget.take())
+                if (!budget.favorite(node, row.title, row.url))
                     continue;
-                node.Url = row.url;
-                if (node.Title.isEmpty())
-                    node.Title = row.url;
             } else if (row.type == 2) {
-                if (depth >= budget.limits.MaxDepth) {
-                    budget.truncated = true;
+                if (!budget.folder(node, row.title, depth))
                     continue;
-                }
-                if (!budget.take())
-                    continue;
-                node.Folder = true;
                 build(row.id, depth + 1, node);
                 if (node.Children.empty())
                     continue;
@@ -156,22 +171,14 @@ void chromiumNodes(const QJsonArray &nodes, int depth, TFavoriteNode &into, Budg
     for (const QJsonValue &value : nodes) {
         const QJsonObject object = value.toObject();
         const QString type = object.value(u"type"_s).toString();
+        const QString title = object.value(u"name"_s).toString();
         TFavoriteNode node;
-        node.Title = object.value(u"name"_s).toString();
         if (type == u"url"_s) {
-            node.Url = object.value(u"url"_s).toString();
-            if (!FavoriteTree::IsWebAddress(node.Url) || !budget.take())
+            if (!budget.favorite(node, title, object.value(u"url"_s).toString()))
                 continue;
-            if (node.Title.isEmpty())
-                node.Title = node.Url;
         } else if (type == u"folder"_s) {
-            if (depth >= budget.limits.MaxDepth) {
-                budget.truncated = true;
+            if (!budget.folder(node, title, depth))
                 continue;
-            }
-            if (!budget.take())
-                continue;
-            node.Folder = true;
             chromiumNodes(object.value(u"children"_s).toArray(), depth + 1, node, budget);
             if (node.Children.empty())
                 continue;

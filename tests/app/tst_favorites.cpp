@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
-#include "FakeDialUpService.h"
-#include "FakeShell.h"
 #include "Favorites.h"
 #include "Folders.h"
 #include "FormMain.h"
 #include "FormProgStart.h"
+#include "MainWindowFixture.h"
 #include "MessageDialog.h"
 #include "OnlineDial.h"
 #include "RASWorkUnit.h"
@@ -47,10 +46,7 @@ class TestFavorites : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        qputenv("RUFWERK_MODULE_DIR", m_noModule.path().toLocal8Bit());
-        TFormMain::TrayAvailable = [] { return true; };
-        TFormMain::FavoritesOffered = [] { return true; };
+        m_fx.initTestCase();
         MessageDialog::SetHook([this](MessageDialog::Kind, const QString &text) {
             m_messages << text;
             return m_answer;
@@ -59,24 +55,14 @@ private slots:
 
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("RUFWERK_HOME", m_home->path().toLocal8Bit());
-        Folders::reset();
-        SettingsStore::setInstance(std::make_unique<FileSettingsStore>(m_home->filePath(u"registry.reg"_s)));
-        auto shell = std::make_unique<FakeShell>();
-        m_shell = shell.get();
-        Shell::setInstance(std::move(shell));
+        m_fx.init();
         TFavorites::FindBrowsers = [] { return QList<BrowserBookmarks::TSource>(); };
-        m_fake = std::make_unique<FakeDialUpService>();
-        m_fake->addEntry(u"Netzwerk Nord"_s, u"0301234"_s);
         m_answer = false;
     }
 
     void cleanup()
     {
-        m_form.reset();
-        Shell::setInstance(nullptr);
-        m_shell = nullptr;
+        m_fx.cleanup();
         TFavorites::FindBrowsers = nullptr;
     }
 
@@ -124,7 +110,7 @@ private slots:
         QCOMPARE(favorites()->actions().last(), action("MIRemoveEntries"));
 
         // Stored by an earlier run: loaded at start, listed after "Listeneinträge entfernen".
-        m_form.reset();
+        m_fx.form.reset();
         SettingsStore::instance().writeString(key, u"HA"_s, u"http://neu.example"_s);
         SettingsStore::instance().writeString(key, u"HB"_s, u"https://alt.example"_s);
         createForm();
@@ -136,7 +122,7 @@ private slots:
             captions << actions.at(i)->text();
         QCOMPARE(captions, (QStringList { u"&1 http://neu.example"_s, u"&2 https://alt.example"_s }));
 
-        m_form->engine->SetConnectionState(ExternalOnline);
+        m_fx.form->engine->SetConnectionState(ExternalOnline);
         action("FavMRUList1")->trigger();
         QCOMPARE(opened(), QStringList { u"https://alt.example"_s });
 
@@ -183,7 +169,7 @@ private slots:
         QVERIFY(writeAll(folder + u"Nachrichten/Favorit.url"_s, content));
         SettingsStore::instance().writeString(TFavMRUList::Key(), u"HA"_s, u"http://alt.example"_s);
         createForm();
-        m_form->engine->SetConnectionState(ExternalOnline);
+        m_fx.form->engine->SetConnectionState(ExternalOnline);
 
         QMenu *list = control<QMenu>("ShellFavoritesMenu");
         popUp(list);
@@ -229,11 +215,11 @@ private slots:
         const QString address = u"https://site.example"_s;
         createForm();
         QStringList downloads;
-        m_form->SetCommand(u"SiteDownload"_s, [this, &downloads] { downloads << m_form->DownloadURL; });
+        m_fx.form->SetCommand(u"SiteDownload"_s, [this, &downloads] { downloads << m_fx.form->DownloadURL; });
         m_openOn.button = u"BtnLeaveOpen"_s;
         m_answer = importIt;
 
-        TFavorites::OpenFavorite(*m_form, address);
+        TFavorites::OpenFavorite(*m_fx.form, address);
 
         QCOMPARE(m_openOn.shown, 1);
         QCOMPARE(m_openOn.label, address);
@@ -252,9 +238,9 @@ private slots:
         QVERIFY(writeAll(page, "<html></html>"));
         createForm();
         int dials = 0;
-        AnswerDial(*m_form, Online, &dials);
+        AnswerDial(*m_fx.form, Online, &dials);
         m_openOn.button = u"BtnShutDown"_s;
-        TFavorites::OpenFavorite(*m_form, u"http://site.example"_s);
+        TFavorites::OpenFavorite(*m_fx.form, u"http://site.example"_s);
         QCOMPARE(dials, 1);
         // Online the address itself opens, not the copy.
         QCOMPARE(opened(), QStringList { u"http://site.example"_s });
@@ -265,19 +251,19 @@ private slots:
     {
         createForm();
         QStringList downloads;
-        m_form->DownloadURL = u"http://vorher.example"_s;
-        m_form->SetCommand(u"SiteDownload"_s, [this, &downloads] { downloads << m_form->DownloadURL; });
+        m_fx.form->DownloadURL = u"http://vorher.example"_s;
+        m_fx.form->SetCommand(u"SiteDownload"_s, [this, &downloads] { downloads << m_fx.form->DownloadURL; });
         action("MIDownloadURL")->trigger();
         QCOMPARE(downloads, QStringList { QString() }); // with an empty address
 
         action("MIAdminFavos")->trigger();
         const QString folder = Shell::instance().favoritesFolder();
-        QCOMPARE(m_shell->foldersShown, QStringList { folder });
-        QVERIFY(folder.startsWith(m_home->path()));
+        QCOMPARE(m_fx.shell->foldersShown, QStringList { folder });
+        QVERIFY(folder.startsWith(m_fx.home->path()));
         QVERIFY(QFileInfo(folder).isDir());
 
         int page = -1;
-        QTimer::singleShot(0, m_form.get(), [&page] {
+        QTimer::singleShot(0, m_fx.form.get(), [&page] {
             auto *dialog = qobject_cast<TFormProgStart *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
@@ -291,7 +277,7 @@ private slots:
 
     void browserBookmarks()
     {
-        const QString file = m_home->filePath(u"Bookmarks"_s);
+        const QString file = m_fx.file(u"Bookmarks"_s);
         QVERIFY(writeAll(file,
             "{\"roots\": {\"bookmark_bar\": {\"type\": \"folder\", \"children\": ["
             "{\"type\": \"url\", \"name\": \"Bahn\", \"url\": \"https://bahn.example/\"}]}}}"));
@@ -300,7 +286,7 @@ private slots:
                 file } };
         };
         createForm();
-        m_form->engine->SetConnectionState(ExternalOnline);
+        m_fx.form->engine->SetConnectionState(ExternalOnline);
         popUp(favorites());
         const QList<QAction *> actions = favorites()->actions();
         QCOMPARE(actions.at(0)->objectName(), u"PMIFavoriteList"_s);
@@ -324,35 +310,32 @@ private slots:
     void startProgramTest()
     {
         // "&Testen" of the settings dialog goes the favourites' way.
-        const QString program = m_home->filePath(u"editor"_s);
+        const QString program = m_fx.file(u"editor"_s);
         QVERIFY(writeAll(program, "#!/bin/sh\n"));
-        QVERIFY(TextFile::writeLines(
-            m_home->filePath(StartProgramList::FileName()), { u"Editor;"_s + program + u";-n"_s }));
+        QVERIFY(TextFile::writeLines(m_fx.file(StartProgramList::FileName()), { u"Editor;"_s + program + u";-n"_s }));
         createForm();
         m_openOn.button = u"BtnLeaveOpen"_s;
-        QTimer::singleShot(0, m_form.get(), [] {
+        QTimer::singleShot(0, m_fx.form.get(), [] {
             auto *dialog = qobject_cast<TFormProgStart *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             dialog->findChild<QAbstractButton *>(u"BtnTest"_s)->click();
             dialog->findChild<QAbstractButton *>(u"BtnCancel"_s)->click();
         });
-        m_form->RunCommand(u"EditStartPrograms"_s);
+        m_fx.form->RunCommand(u"EditStartPrograms"_s);
         QCOMPARE(m_openOn.shown, 1);
         QCOMPARE(m_messages, QStringList { importQuestion(program) });
         QCOMPARE(opened(), QStringList { program }); // the path alone, without parameters
-        QCOMPARE(m_shell->opened.first().parameters, QString());
+        QCOMPARE(m_fx.shell->opened.first().parameters, QString());
     }
 
 private:
     void createForm()
     {
-        m_form = std::make_unique<TFormMain>();
-        m_form->CreateEngine(m_fake.get());
-        m_form->engine->SetConnectionState(Offline);
+        m_fx.createForm();
         m_messages.clear(); // without the missing module's notice
         m_openOn = OpenOnAnswer();
-        WhenOpenOnShows(*m_form, m_openOn);
+        WhenOpenOnShows(*m_fx.form, m_openOn);
     }
 
     // Opening a menu builds its dynamic part.
@@ -364,7 +347,7 @@ private:
 
     template <typename T> T *control(const char *name) const
     {
-        auto *object = m_form->findChild<T *>(QLatin1String(name));
+        auto *object = m_fx.form->findChild<T *>(QLatin1String(name));
         if (!object)
             qFatal("no control %s", name);
         return object;
@@ -376,16 +359,12 @@ private:
     QStringList opened() const
     {
         QStringList list;
-        for (const auto &o : m_shell->opened)
+        for (const auto &o : m_fx.shell->opened)
             list << o.target;
         return list;
     }
 
-    QTemporaryDir m_noModule;
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<FakeDialUpService> m_fake;
-    std::unique_ptr<TFormMain> m_form;
-    FakeShell *m_shell = nullptr;
+    MainWindowFixture m_fx;
     QStringList m_messages;
     bool m_answer = false;
     OpenOnAnswer m_openOn;

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "EngineSettings.h"
-#include "FakeDialUpService.h"
-#include "FakeShell.h"
-#include "Folders.h"
 #include "FormMain.h"
 #include "FormOpenOn.h"
 #include "Glyphs.h"
+#include "MainWindowFixture.h"
 #include "MessageDialog.h"
 #include "OnlineDial.h"
 #include "RASStrList.h"
@@ -37,9 +35,7 @@ class TestStartPrograms : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        qputenv("RUFWERK_MODULE_DIR", m_noModule.path().toLocal8Bit());
-        TFormMain::TrayAvailable = [] { return true; };
+        m_fx.initTestCase();
         MessageDialog::SetHook([this](MessageDialog::Kind, const QString &text) {
             m_messages << text;
             return false;
@@ -49,24 +45,11 @@ private slots:
     void init()
     {
         TFormMain::FavoritesOffered = [] { return true; };
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("RUFWERK_HOME", m_home->path().toLocal8Bit());
-        Folders::reset();
-        SettingsStore::setInstance(std::make_unique<FileSettingsStore>(m_home->filePath(u"registry.reg"_s)));
-        auto shell = std::make_unique<FakeShell>();
-        m_shell = shell.get();
-        Shell::setInstance(std::move(shell));
-        m_fake = std::make_unique<FakeDialUpService>();
-        m_fake->addEntry(u"Netzwerk Nord"_s, u"0301234"_s);
+        m_fx.init();
         m_messages.clear();
     }
 
-    void cleanup()
-    {
-        m_form.reset();
-        Shell::setInstance(nullptr);
-        m_shell = nullptr;
-    }
+    void cleanup() { m_fx.cleanup(); }
 
     void cleanupTestCase() { MessageDialog::SetHook(nullptr); }
 
@@ -103,7 +86,7 @@ private slots:
         storePrograms(lines);
         createForm();
         // The settings dialog reloads after saving: still one item per program.
-        m_form->LoadStartPrograms();
+        m_fx.form->LoadStartPrograms();
 
         QStringList shown;
         for (int i = 0; i < combo()->count(); ++i)
@@ -121,7 +104,7 @@ private slots:
             QCOMPARE(hints.at(i), u"Starprogramm: "_s + names.at(i));
         QCOMPARE(combo()->currentIndex(), names.isEmpty() ? -1 : 0);
         // The list holds every record, also those not offered.
-        QCOMPARE(m_form->RASStrList->Lines(u"StartProgs"_s), lines);
+        QCOMPARE(m_fx.form->RASStrList->Lines(u"StartProgs"_s), lines);
     }
 
     void menuItemLaunchesItsOwnRecord()
@@ -131,7 +114,7 @@ private slots:
         storePrograms(
             { u"Kovatek Homepage;http://www.kovatek.de;"_s, u"Mail;/usr/bin/mail;-c"_s, u"Web;/usr/bin/web;--new"_s });
         createForm();
-        m_form->engine->SetConnectionState(ExternalOnline);
+        m_fx.form->engine->SetConnectionState(ExternalOnline);
         menu()->actions().at(1)->trigger();
         QCOMPARE(opened(), QStringList { u"/usr/bin/web|--new"_s });
         QCOMPARE(m_openOn.shown, 0);
@@ -157,11 +140,11 @@ private slots:
         QFETCH(QString, line);
         storePrograms({ line });
         createForm();
-        m_form->engine->SetConnectionState(ExternalOnline);
-        m_form->RunCommand(u"RunStartProgram"_s);
+        m_fx.form->engine->SetConnectionState(ExternalOnline);
+        m_fx.form->RunCommand(u"RunStartProgram"_s);
         QTEST(opened().join(u'#'), "started");
         QCOMPARE(m_openOn.shown, 0);
-        QCOMPARE(m_shell->opened.first().workDir, QString());
+        QCOMPARE(m_fx.shell->opened.first().workDir, QString());
     }
 
     void storedSelection_data()
@@ -187,7 +170,7 @@ private slots:
 
     void icons()
     {
-        const QString program = m_home->filePath(u"editor"_s);
+        const QString program = m_fx.file(u"editor"_s);
         QVERIFY(writeAll(program, "#!/bin/sh\n"));
         storePrograms({ u"Missing;/nonexistent/editor;"_s, u"Present;\""_s + program + u"\";"_s });
 
@@ -199,11 +182,11 @@ private slots:
 
         QPixmap red(16, 16);
         red.fill(Qt::red);
-        m_shell->icon = QIcon(red);
-        m_form->LoadStartPrograms();
+        m_fx.shell->icon = QIcon(red);
+        m_fx.form->LoadStartPrograms();
         QCOMPARE(combo()->itemIcon(0).cacheKey(), fallback);
-        QCOMPARE(combo()->itemIcon(1).cacheKey(), m_shell->icon.cacheKey());
-        QCOMPARE(menu()->actions().at(1)->icon().cacheKey(), m_shell->icon.cacheKey());
+        QCOMPARE(combo()->itemIcon(1).cacheKey(), m_fx.shell->icon.cacheKey());
+        QCOMPARE(menu()->actions().at(1)->icon().cacheKey(), m_fx.shell->icon.cacheKey());
     }
 
     void launchDecision_data()
@@ -256,21 +239,21 @@ private slots:
         QFETCH(int, dialEnds);
         storePrograms({ u"Mail;/usr/bin/mail;-c"_s });
         createForm();
-        m_form->engine->SetConnectionState(state);
-        m_form->AlwaysOnline = alwaysOnline;
+        m_fx.form->engine->SetConnectionState(state);
+        m_fx.form->AlwaysOnline = alwaysOnline;
         int dials = 0;
-        AnswerDial(*m_form, dialEnds, &dials);
+        AnswerDial(*m_fx.form, dialEnds, &dials);
         m_openOn.button = button;
         m_openOn.tick = tick;
 
-        m_form->findChild<QToolButton *>(u"SBStart"_s)->click();
+        m_fx.form->findChild<QToolButton *>(u"SBStart"_s)->click();
 
         QTEST(m_openOn.shown == 1, "asked");
         if (m_openOn.shown)
             QCOMPARE(m_openOn.label, u"Mail"_s);
         QTEST(dials, "dials");
-        QTEST(!m_shell->opened.isEmpty(), "started");
-        QTEST(m_form->AlwaysOnline, "alwaysAfter");
+        QTEST(!m_fx.shell->opened.isEmpty(), "started");
+        QTEST(m_fx.form->AlwaysOnline, "alwaysAfter");
         QVERIFY(m_messages.isEmpty());
     }
 
@@ -286,22 +269,22 @@ private slots:
         QFETCH(QString, item);
         storePrograms({ u"Mail;/usr/bin/mail;"_s });
         createForm();
-        m_form->findChild<QAction *>(item)->trigger();
+        m_fx.form->findChild<QAction *>(item)->trigger();
         QVERIFY(m_messages.isEmpty());
         QVERIFY(menu()->isVisible());
         menu()->hide();
-        QCOMPARE(m_form->findChild<QAction *>(u"MIRunStartProg"_s)->shortcut(), QKeySequence(Qt::Key_F12));
+        QCOMPARE(m_fx.form->findChild<QAction *>(u"MIRunStartProg"_s)->shortcut(), QKeySequence(Qt::Key_F12));
     }
 
     void doubleClickLaunchesTheShownProgram()
     {
         storePrograms({ u"A;/usr/bin/a;"_s, u"B;/usr/bin/b;"_s });
         createForm();
-        m_form->engine->SetConnectionState(ExternalOnline);
+        m_fx.form->engine->SetConnectionState(ExternalOnline);
         combo()->setCurrentIndex(1);
         QTest::mouseDClick(combo(), Qt::LeftButton);
         QCOMPARE(opened(), QStringList { u"/usr/bin/b|"_s });
-        m_form->findChild<QAction *>(u"MITaskStartProg"_s)->trigger();
+        m_fx.form->findChild<QAction *>(u"MITaskStartProg"_s)->trigger();
         QCOMPARE(opened().size(), 2);
         QVERIFY(m_messages.isEmpty());
         QCOMPARE(m_openOn.shown, 0);
@@ -344,35 +327,29 @@ private slots:
 private:
     void storePrograms(const QStringList &lines)
     {
-        QVERIFY(TextFile::writeLines(m_home->filePath(StartProgramList::FileName()), lines));
+        QVERIFY(TextFile::writeLines(m_fx.file(StartProgramList::FileName()), lines));
     }
 
     void createForm()
     {
-        m_form = std::make_unique<TFormMain>();
-        m_form->CreateEngine(m_fake.get());
-        m_form->engine->SetConnectionState(Offline);
+        m_fx.createForm();
         m_messages.clear(); // without the missing module's notice
         m_openOn = OpenOnAnswer();
-        WhenOpenOnShows(*m_form, m_openOn);
+        WhenOpenOnShows(*m_fx.form, m_openOn);
     }
 
-    QComboBox *combo() const { return m_form->findChild<QComboBox *>(u"ComboBoxStartProg"_s); }
-    QMenu *menu() const { return m_form->findChild<QMenu *>(u"PMStartProgs"_s); }
+    QComboBox *combo() const { return m_fx.form->findChild<QComboBox *>(u"ComboBoxStartProg"_s); }
+    QMenu *menu() const { return m_fx.form->findChild<QMenu *>(u"PMStartProgs"_s); }
 
     QStringList opened() const
     {
         QStringList list;
-        for (const auto &o : m_shell->opened)
+        for (const auto &o : m_fx.shell->opened)
             list << o.target + u'|' + o.parameters;
         return list;
     }
 
-    QTemporaryDir m_noModule;
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<FakeDialUpService> m_fake;
-    std::unique_ptr<TFormMain> m_form;
-    FakeShell *m_shell = nullptr;
+    MainWindowFixture m_fx;
     QStringList m_messages;
     OpenOnAnswer m_openOn;
 };

@@ -2,9 +2,8 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "DialUp.h"
 #include "EngineSettings.h"
-#include "FakeDialUpService.h"
-#include "Folders.h"
 #include "FormMain.h"
+#include "MainWindowFixture.h"
 #include "MessageDialog.h"
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
@@ -53,9 +52,7 @@ class TestTrayStatus : public QObject {
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        qputenv("RUFWERK_MODULE_DIR", m_noModule.path().toLocal8Bit());
-        TFormMain::FavoritesOffered = [] { return true; };
+        m_fx.initTestCase();
         MessageDialog::SetHook([](MessageDialog::Kind, const QString &) { return false; });
         TrayStatus::ShowBalloonHook
             = [this](const QString &title, const QString &text) { m_balloons << title + u'#' + text; };
@@ -64,18 +61,12 @@ private slots:
     void init()
     {
         TFormMain::TrayAvailable = [] { return true; };
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("RUFWERK_HOME", m_home->path().toLocal8Bit());
-        Folders::reset();
-        SettingsStore::setInstance(std::make_unique<FileSettingsStore>(m_home->filePath(u"registry.reg"_s)));
+        m_fx.init();
         SettingsStore::instance().writeString(RegKey::Tariff(), u"Netzwerk Nord"_s, u"2"_s);
-        m_fake = std::make_unique<FakeDialUpService>();
-        m_fake->addEntry(u"Netzwerk Nord"_s, u"0301234"_s);
-        m_fake->addEntry(u"Callnet Flat"_s, u"0800111"_s);
         m_balloons.clear();
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_fx.cleanup(); }
 
     void cleanupTestCase()
     {
@@ -149,7 +140,7 @@ private slots:
     void statusCommand()
     {
         createForm();
-        TRASWorkUnit *engine = m_form->engine;
+        TRASWorkUnit *engine = m_fx.form->engine;
         action("MIStatus")->trigger();
         QCOMPARE(m_balloons, QStringList { u"Rufwerk ist offline#"_s + Connection });
 
@@ -158,9 +149,9 @@ private slots:
         QCOMPARE(m_balloons.size(), 1); // no balloon while dialing
 
         engine->SetConnectionState(Online);
-        m_form->findChild<QLineEdit *>(u"EditOnline"_s)->setText(u"00:00:05"_s);
-        m_form->findChild<QLabel *>(u"StatusPanel1"_s)->setText(u"1200"_s);
-        m_form->findChild<QHeaderView *>(u"HeaderControl"_s)->model()->setHeaderData(1, Qt::Horizontal, u"ISDN"_s);
+        m_fx.form->findChild<QLineEdit *>(u"EditOnline"_s)->setText(u"00:00:05"_s);
+        m_fx.form->findChild<QLabel *>(u"StatusPanel1"_s)->setText(u"1200"_s);
+        m_fx.form->findChild<QHeaderView *>(u"HeaderControl"_s)->model()->setHeaderData(1, Qt::Horizontal, u"ISDN"_s);
         action("MIStatus")->trigger();
         QVERIFY(m_balloons.last().startsWith(
             u"Rufwerk ist online: 00:00:05 (hh:mm:ss), 0,02 €#"_s + Connection + u"\rVerbindung:\rISDN, "_s));
@@ -178,9 +169,9 @@ private slots:
     void trayMenu()
     {
         createForm();
-        auto *menu = qobject_cast<TSideBarMenu *>(m_form->findChild<QMenu *>(u"BarPopupMenu"_s));
+        auto *menu = qobject_cast<TSideBarMenu *>(m_fx.form->findChild<QMenu *>(u"BarPopupMenu"_s));
         QVERIFY(menu);
-        QCOMPARE(m_form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s)->contextMenu(), menu);
+        QCOMPARE(m_fx.form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s)->contextMenu(), menu);
         QStringList items;
         const QList<QAction *> actions = menu->actions();
         for (QAction *a : actions)
@@ -222,28 +213,28 @@ private slots:
     void minimiseToTray()
     {
         createForm();
-        auto *tray = m_form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_form->showMinimized();
-        QTRY_VERIFY(!m_form->isVisible());
+        auto *tray = m_fx.form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s);
+        m_fx.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_fx.form.get()));
+        m_fx.form->showMinimized();
+        QTRY_VERIFY(!m_fx.form->isVisible());
 
         emit tray->activated(QSystemTrayIcon::MiddleClick);
-        QVERIFY(!m_form->isVisible());
+        QVERIFY(!m_fx.form->isVisible());
         emit tray->activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(m_form->isVisible());
-        QVERIFY(!m_form->isMinimized());
+        QVERIFY(m_fx.form->isVisible());
+        QVERIFY(!m_fx.form->isMinimized());
 
-        m_form->showMinimized();
-        QTRY_VERIFY(!m_form->isVisible());
+        m_fx.form->showMinimized();
+        QTRY_VERIFY(!m_fx.form->isVisible());
         emit tray->activated(QSystemTrayIcon::Trigger); // the left button
-        QVERIFY(m_form->isVisible());
+        QVERIFY(m_fx.form->isVisible());
 
         // Without a notification area the window only minimises.
         TFormMain::TrayAvailable = [] { return false; };
-        m_form->showMinimized();
+        m_fx.form->showMinimized();
         QTest::qWait(20);
-        QVERIFY(m_form->isVisible());
+        QVERIFY(m_fx.form->isVisible());
     }
 
     void miniStart()
@@ -252,47 +243,39 @@ private slots:
         settings.MiniStart = true;
         settings.Write(SettingsStore::instance());
         createForm();
-        m_form->StartUp();
-        QVERIFY(!m_form->isVisible());
+        m_fx.form->StartUp();
+        QVERIFY(!m_fx.form->isVisible());
         action("MIAltruf")->trigger();
-        QVERIFY(m_form->isVisible());
+        QVERIFY(m_fx.form->isVisible());
     }
 
     void animation()
     {
         createForm();
-        auto *tray = m_form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s);
-        auto *timer = m_form->findChild<QTimer *>(u"TrayTimer"_s);
+        auto *tray = m_fx.form->findChild<QSystemTrayIcon *>(u"TrayIcon"_s);
+        auto *timer = m_fx.form->findChild<QTimer *>(u"TrayTimer"_s);
         QCOMPARE(timer->interval(), 400);
-        m_form->engine->SetConnectionState(Online);
+        m_fx.form->engine->SetConnectionState(Online);
         QVERIFY(timer->isActive());
         QCOMPARE(tray->property("image").toInt(), 0);
         QTRY_VERIFY(tray->property("image").toInt() != 0);
-        m_form->engine->SetConnectionState(Ended);
+        m_fx.form->engine->SetConnectionState(Ended);
         QVERIFY(!timer->isActive());
         QCOMPARE(tray->property("image").toInt(), 0);
     }
 
 private:
-    void createForm()
-    {
-        m_form = std::make_unique<TFormMain>();
-        m_form->CreateEngine(m_fake.get());
-        m_form->engine->SetConnectionState(Offline);
-    }
+    void createForm() { m_fx.createForm(); }
 
     QAction *action(const char *name) const
     {
-        auto *a = m_form->findChild<QAction *>(QLatin1String(name));
+        auto *a = m_fx.form->findChild<QAction *>(QLatin1String(name));
         if (!a)
             qFatal("no action %s", name);
         return a;
     }
 
-    QTemporaryDir m_noModule;
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<FakeDialUpService> m_fake;
-    std::unique_ptr<TFormMain> m_form;
+    MainWindowFixture m_fx;
     QStringList m_balloons;
 };
 
