@@ -303,17 +303,10 @@ void paintGlyph(QPainter &p, Id id)
     }
     case Folder: {
         const QColor yellow(0xf0, 0xc0, 0x4a);
-        QPainterPath folder;
-        folder.moveTo(6, 24);
-        folder.lineTo(38, 24);
-        folder.lineTo(46, 32);
-        folder.lineTo(94, 32);
-        folder.lineTo(94, 84);
-        folder.lineTo(6, 84);
-        folder.closeSubpath();
         p.setPen(pen(QColor(0xa0, 0x74, 0x10), 4));
         p.setBrush(yellow);
-        p.drawPath(folder);
+        p.drawPolygon(QPolygonF{QPointF(6, 24), QPointF(38, 24), QPointF(46, 32), QPointF(94, 32), QPointF(94, 84),
+                                QPointF(6, 84)});
         p.setBrush(yellow.lighter(115));
         p.drawRect(QRectF(6, 42, 88, 42));
         break;
