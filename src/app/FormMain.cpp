@@ -6,6 +6,7 @@
 #include "DialUp.h"
 #include "DialUpService.h"
 #include "DialogTools.h"
+#include "Favorites.h"
 #include "FeeReportCommand.h"
 #include "Folders.h"
 #include "FormHelp.h"
@@ -18,9 +19,12 @@
 #include "RASWorkUnit.h"
 #include "SettingsCommands.h"
 #include "SettingsStore.h"
+#include "SideBarMenu.h"
 #include "SiteDownloadCommand.h"
 #include "StartProgramList.h"
+#include "StartPrograms.h"
 #include "TextFile.h"
+#include "TrayStatus.h"
 #include "WindowMessage.h"
 #include "WindowPlacement.h"
 
@@ -343,7 +347,7 @@ void TFormMain::buildMenus()
     QMenu *startProgs = bar->addMenu(u"&Startprogramme"_s);
     startProgs->setObjectName(u"MIStartProgsMain"_s);
     QAction *run = commandAction("MIRunStartProg", u"&Ausführen"_s, u"F12"_s, Glyphs::icon(Glyphs::Launch));
-    run->setProperty("command", u"RunStartProgram"_s);
+    run->setProperty("command", u"StartProgramMenuMain"_s);
     connectCommand(run);
     startProgs->addAction(run);
     startProgs->addSeparator();
@@ -523,7 +527,7 @@ void TFormMain::buildCompactPanel(QWidget *panel)
 
     BtnFavorite = panelButton("BtnFavorite", u"&Favoriten"_s, Glyphs::Favorites, panel);
     SetHint(BtnFavorite, u"Favorite|Favoriten laden / speichern"_s);
-    connect(BtnFavorite, &QToolButton::clicked, this, [this] { RunCommand(u"Favorites"_s); });
+    // A drop-down button: the favourites commands give it its menu.
     bottom->addWidget(BtnFavorite);
 
     ComboBoxStartProg = new QComboBox(panel);
@@ -814,7 +818,7 @@ void TFormMain::buildTray()
     TrayIcon->setObjectName(u"TrayIcon"_s);
     TrayIcon->setToolTip(u"Kovatek Rufwerk"_s);
 
-    BarPopupMenu = new QMenu(this);
+    BarPopupMenu = new TSideBarMenu(u"Rufwerk"_s, this);
     BarPopupMenu->setObjectName(u"BarPopupMenu"_s);
     QAction *show = commandAction("MIAltruf", u"&Kovatek Rufwerk"_s, QString(), Glyphs::appIcon());
     SetHint(show, u"Rufwerk rückladen"_s);
@@ -861,7 +865,7 @@ void TFormMain::buildTray()
 
 // --- FormCreate -----------------------------------------------------------
 
-bool TFormMain::trayAvailable() const
+bool TFormMain::TrayIconAvailable() const
 {
     return TrayAvailable ? TrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
@@ -943,11 +947,14 @@ void TFormMain::CreateEngine(DialUpService *service)
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
     InstallSettingsCommands(*this);
+    InstallStartProgramCommands(*this);
+    InstallFavoriteCommands(*this);
+    InstallTrayCommands(*this);
 }
 
 void TFormMain::StartUp()
 {
-    if (StartSettings.MiniStart && trayAvailable())
+    if (StartSettings.MiniStart && TrayIconAvailable())
         return; // only the tray icon
     // Without a notification area a hidden window could never be reached again.
     if (StartSettings.MiniStart || FMinimizedAtStart)
@@ -974,17 +981,7 @@ void TFormMain::showMainWindow()
 
 void TFormMain::LoadStartPrograms()
 {
-    QString error;
-    const QStringList lines = StartProgramList::Load(SettingsStore::instance(), &error);
-    if (!error.isEmpty())
-        MessageDialog::Error(error, this);
-    RASStrList->SetLines(u"StartProgs"_s, lines);
-    ComboBoxStartProg->clear();
-    for (const QString &line : lines) {
-        const QString name = TStartProgram::FromLine(line).Name;
-        if (!name.isEmpty())
-            ComboBoxStartProg->addItem(Glyphs::icon(Glyphs::Launch), name);
-    }
+    StartPrograms::Load(*this);
 }
 
 // --- fee log --------------------------------------------------------------
@@ -1098,6 +1095,7 @@ QString TFormMain::CommandTitle(const QString &name)
         {u"RunStartProgram"_s, u"Startprogramm ausführen"_s},
         {u"EditStartPrograms"_s, u"Startprogramme bearbeiten"_s},
         {u"StartProgramMenu"_s, u"Startprogramme"_s},
+        {u"StartProgramMenuMain"_s, u"Startprogramme"_s},
         {u"Settings"_s, u"Programmeinstellung"_s},
         {u"FeeReport"_s, u"Gebühren-Protokoll"_s},
         {u"Help"_s, u"Programm-Hilfe"_s},

@@ -67,6 +67,10 @@ public:
     /// The orderly end of FormDestroy; runs once, whoever asks first (close,
     /// SIGTERM, end of the desktop session).
     void Shutdown();
+    /// Whether the desktop has a notification area for the tray icon.
+    bool TrayIconAvailable() const;
+    /// Whether the orderly end has run; waits for a dial stop then.
+    bool IsShutDown() const { return FShutDown; }
 
     TRASWorkUnit *engine = nullptr;
     TRASStrList *RASStrList = nullptr;
@@ -163,7 +167,6 @@ private:
     void savePlacement();
     void applyHintStyle();
     void showMainWindow();
-    bool trayAvailable() const;
 
     // Compact panel
     QHeaderView *HeaderControl = nullptr;

@@ -2,12 +2,11 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SettingsCommands.h"
 
+#include "Favorites.h"
 #include "FormMain.h"
 #include "FormProgStart.h"
-#include "MessageDialog.h"
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
-#include "Shell.h"
 
 #include <QComboBox>
 
@@ -29,11 +28,7 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
         return true;
     };
     host.LoadStartPrograms = [&form] { form.LoadStartPrograms(); };
-    host.OpenFavorite = [&form](const QString &path) {
-        QString error;
-        if (!Shell::instance().open(path, QString(), QString(), &error))
-            MessageDialog::Information(error, &form);
-    };
+    host.OpenFavorite = [&form](const QString &path) { TFavorites::OpenFavorite(form, path); };
     const bool feeLogWasOn = form.engine->StartSettings.FeeRecord;
     TFormProgStart dialog(form.engine, std::move(host), &form);
     dialog.StartPage = startPage;
