@@ -21,7 +21,6 @@
 #include "SettingsStore.h"
 #include "SideBarMenu.h"
 #include "SiteDownloadCommand.h"
-#include "StartProgramList.h"
 #include "StartPrograms.h"
 #include "TextFile.h"
 #include "TrayStatus.h"
