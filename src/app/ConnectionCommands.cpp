@@ -48,20 +48,6 @@ bool inputQuery(QWidget *parent, const QString &title, const QString &prompt, QS
     return true;
 }
 
-// A question whose Yes cannot be undone: No is the default, so a stray Enter
-// does no harm.
-bool askDefaultNo(const QString &text, QWidget *parent)
-{
-    QTimer preferNo;
-    preferNo.setSingleShot(true);
-    QObject::connect(&preferNo, &QTimer::timeout, &preferNo, [] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            box->setDefaultButton(QMessageBox::No);
-    });
-    preferNo.start(0);
-    return MessageDialog::Question(text, parent);
-}
-
 const QString AccessFailed = u"Zugriff fehlgeschlagen."_s;
 const QString CreateFailed = u"Neue DFÜ-Verbindung konnte nicht angelegt werden."_s;
 const QString CloseFirst = u"Aktive DFÜ-Verbindung erst schliessen!"_s;
@@ -340,7 +326,7 @@ void TConnectionCommands::ActDeleteExecute()
     const QString name = selectedName();
     if (name.isEmpty())
         return;
-    if (!askDefaultNo(u"DFÜ-Verbindung \""_s + name + u"\" löschen?"_s, &FForm))
+    if (!MessageDialog::QuestionDefaultNo(u"DFÜ-Verbindung \""_s + name + u"\" löschen?"_s, &FForm))
         return;
     FEngine.RWDialUp->GetEntries();
     FEngine.RWDialUp->setEntry(name);

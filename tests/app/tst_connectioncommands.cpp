@@ -65,7 +65,8 @@ private slots:
             // The missing module is announced at every reload; it is not what these tests look at.
             if (!text.startsWith(u"DFÜ-Modul nicht gefunden"_s))
                 m_messages << text;
-            return kind == MessageDialog::Kind::Question && !m_answers.isEmpty() && m_answers.takeFirst();
+            return (kind == MessageDialog::Kind::Question || kind == MessageDialog::Kind::QuestionDefaultNo)
+                && !m_answers.isEmpty() && m_answers.takeFirst();
         });
         m_inputs.clear();
         m_queries.clear();

@@ -243,16 +243,16 @@ private slots:
     {
         MessageDialog::SetHook(nullptr);
         open(records(3));
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        QString defaultButton;
         QTimer::singleShot(0, this, [&defaultButton] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box)
                 return;
-            defaultButton = box->standardButton(box->defaultButton());
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
             QTest::keyClick(box, Qt::Key_Return);
         });
         button("BtnDeleteAll")->click();
-        QCOMPARE(defaultButton, QMessageBox::No);
+        QCOMPARE(defaultButton, u"&Nein"_s);
         QCOMPARE(m_lists->Count(u"FeeReport"_s), 3);
         QVERIFY(QFile::exists(home(u"FeeReport.Lst"_s)));
     }
