@@ -9,6 +9,7 @@
 #include "RASWorkUnit.h"
 #include "Shell.h"
 
+#include <QAction>
 #include <QComboBox>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,10 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
         list->setCurrentIndex(index);
         form.ComboBoxRASSelect(index);
         return true;
+    };
+    host.EntriesChanged = [&form] {
+        if (auto *action = form.findChild<QAction *>(u"ActionEnriesChanged"_s))
+            action->trigger();
     };
     host.LoadStartPrograms = [&form] { form.LoadStartPrograms(); };
     host.OpenFavorite = [&form](const QString &path) {
