@@ -11,6 +11,7 @@
 #include "RASWorkUnit.h"
 #include "RadioGroup.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -43,13 +44,18 @@ const QString Blank = u" "_s;
 /// How long the page waits after going online for the connection's addresses
 /// to reach the main window; the module reports them every second.
 constexpr int AddressWaitMs = 3000;
+/// Each echo blocks the event loop; a timer between them (not a posted call,
+/// which would overtake the screen updates) lets the window repaint and
+/// "&Abbruch" end the test.
+constexpr int EchoPauseMs = 10;
 
 QLabel *valueLabel(QWidget *parent, const QString &name, const QString &text, const QString &hint)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setFrameShape(QFrame::Panel);
+    label->setFrameShape(QFrame::StyledPanel);
     label->setFrameShadow(QFrame::Sunken);
+    label->setMargin(1);
     label->setMinimumWidth(label->fontMetrics().horizontalAdvance(u"255.255.255.255"_s) + 12);
     SetHint(label, hint);
     return label;
@@ -121,6 +127,12 @@ TPageServerProfile::TPageServerProfile(TFormProgStart *dialog)
     LBServProfil->setUniformRowHeights(true);
     LBServProfil->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LBServProfil->header()->setSectionsClickable(false);
+    // Room for the whole profile without scrolling.
+    auto *probe = new QTreeWidgetItem(LBServProfil, { u"Gerätename"_s });
+    const int rowHeight = LBServProfil->sizeHintForRow(0);
+    delete probe;
+    LBServProfil->setMinimumHeight(
+        LBServProfil->header()->sizeHint().height() + rowHeight * 15 + 2 * LBServProfil->frameWidth());
     profileColumn->addWidget(LBServProfil);
     column->addWidget(profileBox, 3);
 
@@ -137,6 +149,7 @@ TPageServerProfile::TPageServerProfile(TFormProgStart *dialog)
     if (auto *edit = SEPackSize->findChild<QLineEdit *>())
         edit->setReadOnly(true);
     auto *size = new QHBoxLayout;
+    size->setSpacing(6);
     size->addWidget(SEPackSize);
     size->addWidget(new QLabel(u"Bytes"_s, this));
     size->addStretch();
@@ -148,6 +161,7 @@ TPageServerProfile::TPageServerProfile(TFormProgStart *dialog)
     LblTestReseult = valueLabel(this, u"LblTestReseult"_s, u"0"_s, u"Testergebnis in milli sekunden pro Paket"_s);
     LblTestReseult->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *result = new QHBoxLayout;
+    result->setSpacing(6);
     result->addWidget(LblTestReseult);
     result->addWidget(new QLabel(u"mSec / Paket"_s, this));
     result->addStretch();
@@ -174,6 +188,7 @@ TPageServerProfile::TPageServerProfile(TFormProgStart *dialog)
     DisplayMemo->setReadOnly(true);
     DisplayMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     DisplayMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    DisplayMemo->setMinimumHeight(DisplayMemo->fontMetrics().lineSpacing() * 6 + 8);
     logLabel->setBuddy(DisplayMemo);
     column->addWidget(DisplayMemo, 2);
 
@@ -227,20 +242,29 @@ void TPageServerProfile::BtnProfilClick()
     const TProgStartHost &host = Dialog->Host();
     // Dialing whatever the main window had selected would profile the wrong connection.
     const bool selected = !name.isEmpty() && host.SelectConnection && host.SelectConnection(name);
+    bool online = false;
+    TServerProfile profile;
+    QString address;
     if (selected) {
+        // The profile names the connection chosen when the fetch began.
+        CBServer->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
         if (host.EntriesChanged)
             host.EntriesChanged();
         engine->ActionConnect->trigger();
+        online = waitForLine();
+        if (online) {
+            profile = LoadEntryDialData(Dialog->CurrentConnectionName());
+            address = remoteAddress();
+        }
+        QApplication::restoreOverrideCursor();
+        CBServer->setEnabled(true);
     }
-    if (!selected || !waitForLine()) {
+    BtnProfil->setEnabled(true);
+    if (!online) {
         BtnProfil->setText(Fetch);
-        BtnProfil->setEnabled(true);
         return;
     }
-
-    BtnProfil->setEnabled(true);
-    const TServerProfile profile = LoadEntryDialData(Dialog->CurrentConnectionName());
-    const QString address = remoteAddress();
     if (address.isEmpty()) {
         LblServerAddr->setText(NoServerAddress);
         BtnTransTest->setEnabled(false);
@@ -390,7 +414,7 @@ void TPageServerProfile::BtnTransTestClick()
     BtnProfil->setEnabled(false);
     FTestRunning = true;
     FCancelRequested = false;
-    nextRound();
+    QTimer::singleShot(EchoPauseMs, this, &TPageServerProfile::nextRound);
 }
 
 void TPageServerProfile::nextRound()
@@ -439,14 +463,14 @@ void TPageServerProfile::PingTestDnsLookupDone(int error)
         FPing->SendEcho();
         addLog(u"Adresse ist: "_s + FPing->Address());
     }
-    // The event loop runs between the echoes, so the log shows each as it
-    // comes and "&Abbruch" can end the test.
-    QTimer::singleShot(0, this, &TPageServerProfile::nextRound);
+    QTimer::singleShot(EchoPauseMs, this, &TPageServerProfile::nextRound);
 }
 
 void TPageServerProfile::PingTestEchoRequest()
 {
     addLog(u"Sende "_s + QString::number(FPing->Size()) + u" Bytes an "_s + FPing->EchoHostName());
+    // Shown while the echo blocks the event loop.
+    DisplayMemo->viewport()->repaint();
 }
 
 void TPageServerProfile::PingTestEchoReply(int replies)
@@ -485,6 +509,13 @@ QStringList TPageServerProfile::EvaluationLines() const
 void TPageServerProfile::BtnPrintClick()
 {
     TFormHelp form(this);
+    // One tab stop behind the longest property puts the values in a column.
+    const QFontMetrics metrics(form.richEdit()->font());
+    int widest = 0;
+    for (const QString &line : ProfileLines())
+        widest = std::max(widest, metrics.horizontalAdvance(line.section(u';', 0, 0) + u':'));
+    if (widest > 0)
+        form.richEdit()->setTabStopDistance(widest + metrics.horizontalAdvance(u"  "_s));
     form.setPlainLines(EvaluationLines());
     form.exec();
 }

@@ -33,9 +33,10 @@ const QString Server = u"10.64.0.1"_s;
 /// Answers each echo with the next scripted result and keeps the requests.
 class ScriptedEcho : public EchoService {
 public:
-    ScriptedEcho(QList<EchoResult> *script, QList<EchoRequest> *requests)
+    ScriptedEcho(QList<EchoResult> *script, QList<EchoRequest> *requests, std::function<void()> *onEcho)
         : m_script(script)
         , m_requests(requests)
+        , m_onEcho(onEcho)
     {
     }
     QString methodName() const override { return u"Skript"_s; }
@@ -44,6 +45,8 @@ protected:
     EchoResult sendChecked(const EchoRequest &request) override
     {
         m_requests->append(request);
+        if (*m_onEcho)
+            (*m_onEcho)();
         EchoResult result;
         result.status = IpStatus::RequestTimedOut;
         if (!m_script->isEmpty())
@@ -56,6 +59,7 @@ protected:
 private:
     QList<EchoResult> *m_script;
     QList<EchoRequest> *m_requests;
+    std::function<void()> *m_onEcho;
 };
 
 /// A reply after ms milliseconds; a negative value is an echo lost.
@@ -116,7 +120,7 @@ private slots:
                 *reason = u"Das System erlaubt diesem Benutzer keine Echo-Anfragen."_s;
                 return nullptr;
             }
-            return std::make_unique<ScriptedEcho>(&m_script, &m_requests);
+            return std::make_unique<ScriptedEcho>(&m_script, &m_requests, &m_onEcho);
         });
         TFormHelp::execHook = [this](TFormHelp *form) {
             m_evaluation = form->richEdit()->toPlainText().split(u'\n');
@@ -156,6 +160,7 @@ private slots:
         m_messages.clear();
         m_evaluation.clear();
         m_noEcho = false;
+        m_onEcho = nullptr;
     }
 
     void cleanup()
@@ -392,11 +397,13 @@ private slots:
         open();
         fetch(u"Netzwerk Nord"_s);
         m_script = echoes({ 100, 100, 100, 100 });
-        button("BtnTransTest")->click(); // sends the first echo
+        // The user presses "&Abbruch" while the first echo is out.
+        m_onEcho
+            = [this] { QMetaObject::invokeMethod(button("BtnCancelTest"), &QPushButton::click, Qt::QueuedConnection); };
+        button("BtnTransTest")->click();
         QVERIFY(!button("BtnTransTest")->isEnabled());
         QVERIFY(!button("BtnProfil")->isEnabled());
         QVERIFY(button("BtnCancelTest")->isEnabled());
-        button("BtnCancelTest")->click();
         QTRY_VERIFY(button("BtnTransTest")->isEnabled());
         QVERIFY(!button("BtnCancelTest")->isEnabled());
         QVERIFY(button("BtnProfil")->isEnabled());
@@ -515,6 +522,7 @@ private:
     QList<EchoRequest> m_requests;
     QStringList m_messages;
     QStringList m_evaluation;
+    std::function<void()> m_onEcho;
     bool m_noEcho = false;
 };
 
