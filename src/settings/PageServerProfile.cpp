@@ -26,7 +26,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTextCursor>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -72,7 +71,7 @@ QStringList ServerProfileLines(const TServerProfile &p)
             lines << property + value;
     };
     always(u"Nutzer Name;"_s, p.User);
-    always(u"Passwort;"_s, QString(p.Password.size(), u'*'));
+    always(u"Passwort;"_s, QString(p.Password.toUcs4().size(), u'*'));
     ifSet(u"Domain;"_s, p.Domain);
     ifSet(u"Service Provider;"_s, p.Provider);
     ifSet(u"Client IP-Adresse;"_s, p.LocalIP);

@@ -57,7 +57,6 @@ public:
     /// The profile list as "property;value" lines.
     QStringList ProfileLines() const;
     TPing *PingTest() const { return FPing; }
-    bool TestRunning() const { return FTestRunning; }
 
 private:
     void BtnProfilClick();
