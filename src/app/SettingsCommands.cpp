@@ -8,6 +8,7 @@
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 
+#include <QAction>
 #include <QComboBox>
 
 using namespace Qt::StringLiterals;
@@ -26,6 +27,10 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
         list->setCurrentIndex(index);
         form.ComboBoxRASSelect(index);
         return true;
+    };
+    host.EntriesChanged = [&form] {
+        if (auto *action = form.findChild<QAction *>(u"ActionEnriesChanged"_s))
+            action->trigger();
     };
     host.LoadStartPrograms = [&form] { form.LoadStartPrograms(); };
     host.OpenFavorite = [&form](const QString &path) { TFavorites::OpenFavorite(form, path); };
