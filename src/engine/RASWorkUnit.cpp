@@ -673,8 +673,8 @@ void TRASWorkUnit::SetConnectionState(int state)
 void TRASWorkUnit::showFirstCharge()
 {
     // The cost of the first minute, or of the first second with second billing.
-    const double tariff = Costs::ParseTariff(TariffText);
-    setControlText("EditCurrent", CostText(SecondBilling == 1 ? tariff / 60.0 : tariff));
+    const qint64 units = Costs::CostUnits(Costs::TariffMilliCents(TariffText), SecondBilling == 1 ? 1 : 0, 1);
+    setControlText("EditCurrent", CostText(double(units) / double(Costs::UnitsPerCent)));
 }
 
 void TRASWorkUnit::completeFeeRecord()
@@ -699,28 +699,23 @@ void TRASWorkUnit::CompletePendingFeeRecord()
 double TRASWorkUnit::RunningCost(const QString &tariffText, int secondBilling, const QString &onlineTime,
                                  double previousCents)
 {
-    const double tariff = Costs::ParseTariff(tariffText.isEmpty() ? QStringLiteral("0") : tariffText);
+    const qint64 tariff = Costs::TariffMilliCents(tariffText.isEmpty() ? QStringLiteral("0") : tariffText);
     const qint64 seconds = Costs::OnlineSeconds(onlineTime.isEmpty() ? QStringLiteral("00:00:00") : onlineTime);
-    if (secondBilling == 0) {
-        // Every started minute costs a full minute, computed from the whole
-        // online time so a skipped second cannot skip a minute.
-        if (seconds <= 0)
-            return previousCents;
-        return tariff * double((seconds + 59) / 60);
-    }
-    if (secondBilling == 1)
-        return tariff * double(seconds) / 60.0;
+    // Every started minute costs a full minute, computed from the whole
+    // online time so a skipped second cannot skip a minute.
+    if ((secondBilling == 0 && seconds > 0) || secondBilling == 1)
+        return double(Costs::CostUnits(tariff, secondBilling, seconds)) / double(Costs::UnitsPerCent);
     return previousCents;
 }
 
 QString TRASWorkUnit::CostText(double cents)
 {
-    return LocaleFormats::Fixed(cents / 100.0, 2) + QStringLiteral(" €");
+    return Costs::EuroText(Costs::UnitsOfCents(cents), 2, false) + QStringLiteral(" €");
 }
 
 QString TRASWorkUnit::FeeRecordText(double cents)
 {
-    return LocaleFormats::Number(cents / 100.0, 4) + QStringLiteral(" €");
+    return Costs::EuroText(Costs::UnitsOfCents(cents), 4, true) + QStringLiteral(" €");
 }
 
 void TRASWorkUnit::EditOnlineChange()
