@@ -211,6 +211,7 @@ void TRasModule::HangUp()
     m_handle = 0;
     if (m_phase == Phase::Online) {
         // The connection has ended, and the module is idle again.
+        showFinalOnlineTime();
         setMessage(QStringLiteral("Verbindung beendet"));
         finish(StateEnded, false);
         postState(StateOffline);
@@ -252,6 +253,7 @@ void TRasModule::poll()
         m_handle = 0;
         if (wasOnline) {
             // Nobody here hung up: the line was closed from outside.
+            showFinalOnlineTime();
             setMessage(QStringLiteral("Verbindung extern beendet"));
             finish(StateEnded, true);
             return;
@@ -280,6 +282,16 @@ void TRasModule::poll()
     }
     if (m_online.elapsed() - m_lastInfoMs >= InfoInterval)
         updateInfo();
+}
+
+void TRasModule::showFinalOnlineTime()
+{
+    // The fee record takes EditOnline: the time the line really ended, to the
+    // nearest second, not the last second shown.
+    if (!m_window)
+        return;
+    if (auto *online = m_window->findChild<QLineEdit *>(QStringLiteral("EditOnline")))
+        online->setText(LocaleFormats::Duration((m_online.elapsed() + 500) / 1000));
 }
 
 void TRasModule::updateInfo()

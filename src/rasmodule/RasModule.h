@@ -62,6 +62,7 @@ private:
     void postState(int state);
     void poll();
     void updateInfo();
+    void showFinalOnlineTime();
     void finish(int state, bool closedOutside);
     void setMessage(const QString &text);
     void resetInfo();

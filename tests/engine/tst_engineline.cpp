@@ -160,6 +160,10 @@ private slots:
         QCOMPARE(m_engine->ConnectionState, int(Ended));
         QVERIFY(m_host->messages.contains(5949));
         TFormEmerg::SetHook(nullptr);
+        // Billed up to the moment the line ended, not to the last second shown.
+        const QStringList fees = m_host->lists->Lines(u"FeeReport"_s);
+        QVERIFY(!fees.isEmpty());
+        QVERIFY2(fees.last().contains(u";Kurz;0307777;0,000 Ct/min;00:00:02;"_s), qPrintable(fees.last()));
     }
 
 private:
