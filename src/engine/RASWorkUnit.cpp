@@ -495,12 +495,15 @@ void TRASWorkUnit::ApplyCurrentConnection()
 {
     auto *combo = control<QComboBox>("ComboBoxRAS");
     if (combo) {
-        if (!DFURec.ServiceStr.isEmpty()) {
-            combo->setCurrentIndex(combo->findText(DFURec.ServiceStr, Qt::MatchFixedString));
-        } else if (combo->count() > 0) {
-            combo->setCurrentIndex(0);
+        int index = DFURec.ServiceStr.isEmpty() ? -1 : combo->findText(DFURec.ServiceStr, Qt::MatchFixedString);
+        if (index < 0 && combo->count() > 0) {
+            // The connection shown is the one dialed: a stored name that is
+            // gone gives way to the first connection, in memory only.
+            index = 0;
             DFURec.ServiceStr = combo->itemText(0);
+            PluginManager->SendCommand(ModuleCommand::SelectedConnection, DFURec.ServiceStr);
         }
+        combo->setCurrentIndex(index);
     } else if (DFURec.ServiceStr.isEmpty() && !m_entryNames.isEmpty()) {
         DFURec.ServiceStr = m_entryNames.first();
     }
