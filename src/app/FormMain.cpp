@@ -1174,15 +1174,29 @@ void TFormMain::BtnGetMesClick()
     if (!engine)
         return;
     TDialUp *dialUp = engine->RWDialUp;
+    const QString name = engine->CurrentEntry.Name.isEmpty() ? engine->DFURec.ServiceStr : engine->CurrentEntry.Name;
+    // The module dials with a handle of its own: the live connection is looked
+    // up, the one shown first.
+    QList<RasConnection> connections;
+    dialUp->LastHandle = 0;
+    if (dialUp->service().enumConnections(&connections) == RasError::Success && !connections.isEmpty()) {
+        dialUp->LastHandle = connections.first().handle;
+        for (const RasConnection &connection : std::as_const(connections)) {
+            if (connection.entryName.compare(name, Qt::CaseInsensitive) == 0)
+                dialUp->LastHandle = connection.handle;
+        }
+    }
+    QString text = name + u" ist offline"_s;
     if (dialUp->LastHandle != 0) {
         RasConnStatus status;
         const int result = dialUp->service().connectStatus(dialUp->LastHandle, &status);
         const int error = result != RasError::Success ? result : status.error;
-        StatusPanel5->setText(dialUp->ConnectionStatusText(status.state, error));
-        return;
+        text = dialUp->ConnectionStatusText(status.state, error);
     }
-    const QString name = engine->CurrentEntry.Name.isEmpty() ? engine->DFURec.ServiceStr : engine->CurrentEntry.Name;
-    StatusPanel5->setText(name + u" ist offline"_s);
+    // The panel is narrow: the whole text shows in the status line and in its tooltip.
+    StatusPanel5->setText(text);
+    StatusPanel5->setToolTip(text);
+    StatusBar->showMessage(text, StatusMessageTime);
 }
 
 void TFormMain::MsgLabelDblClick()

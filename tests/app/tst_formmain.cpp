@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QProgressBar>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -226,6 +227,46 @@ private slots:
         QCOMPARE(asynchron->isChecked(), wasSynchron);
         m_form->MISynchronClick();
         QCOMPARE(synchron->isChecked(), wasSynchron);
+    }
+
+    void dataExchangeTest_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("none") << QString() << 0 << u"Netzwerk Nord ist offline"_s;
+        // The program's own connection: the module dialed it, the window's dial-up component did not.
+        QTest::newRow("shown connection up") << u"Netzwerk Nord"_s << RasState::Connected << u"Verbunden"_s;
+        QTest::newRow("shown connection dialing") << u"Netzwerk Nord"_s << RasState::ConnectDevice
+                                                  << u"Verbinde Gerät"_s;
+        QTest::newRow("another program's connection") << u"Callnet Flat"_s << RasState::Connected << u"Verbunden"_s;
+    }
+
+    void dataExchangeTest()
+    {
+        QFETCH(QString, connection);
+        QFETCH(int, state);
+        QFETCH(QString, shown);
+        createForm();
+        if (!connection.isEmpty())
+            m_fake->addConnection(connection, state);
+        m_form->BtnGetMesClick();
+        auto *panel = control<QLabel>("StatusPanel5");
+        QCOMPARE(panel->text(), shown);
+        // Readable although the panel is narrow.
+        QCOMPARE(panel->toolTip(), shown);
+        QCOMPARE(control<QStatusBar>("StatusBar")->currentMessage(), shown);
+    }
+
+    void dataExchangeTestAfterTheConnectionEnded()
+    {
+        createForm();
+        const RasHandle handle = m_fake->addConnection(u"Netzwerk Nord"_s);
+        m_form->BtnGetMesClick();
+        QCOMPARE(control<QLabel>("StatusPanel5")->text(), u"Verbunden"_s);
+        m_fake->removeConnection(handle);
+        m_form->BtnGetMesClick();
+        QCOMPARE(control<QLabel>("StatusPanel5")->text(), u"Netzwerk Nord ist offline"_s);
     }
 
     void loadFeeList_data()
