@@ -864,9 +864,13 @@ void TRASWorkUnit::TimerChkExternTimer()
                 if (RWDialUp->FindActiveConnection())
                     BeginExternalSession();
             } catch (const EDialUpError &error) {
-                // Shown once; the connection is still timed and its end noticed.
-                m_externLookupFailed = true;
-                MessageDialog::Error(error.message(), m_host);
+                // A connection still being set up has no addresses yet: the
+                // next tick looks again. Other errors are shown once; the
+                // connection is still timed and its end noticed.
+                if (error.message() != QString::number(RasError::ProjectionNotComplete)) {
+                    m_externLookupFailed = true;
+                    MessageDialog::Error(error.message(), m_host);
+                }
             }
         }
         if (ExternStart.isNull())

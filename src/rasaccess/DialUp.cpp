@@ -268,7 +268,7 @@ int TDialUp::GetActiveConnections()
 {
     QList<RasConnection> connections;
     if (FService->enumConnections(&connections) != RasError::Success)
-        return 0;
+        return -1;
     for (const RasConnection &connection : std::as_const(connections)) {
         RasConnStatus status;
         const int result = FService->connectStatus(connection.handle, &status);

@@ -93,7 +93,8 @@ public:
     int DeleteEntry();
 
     // Connections
-    /// Number of active connections; OnActiveConnection per connection.
+    /// Number of active connections, OnActiveConnection per connection; -1 when
+    /// they could not be enumerated, which is not the same as none.
     int GetActiveConnections();
     /// Fills the connection fields from the first connection that has a local IP
     /// address. Throws EDialUpError with the RAS error number as text.

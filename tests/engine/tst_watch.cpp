@@ -259,16 +259,63 @@ private slots:
     void lookupErrorIsShownOnce()
     {
         const RasHandle handle = m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
-        m_fake->setFailure(FakeDialUpService::Call::ProjectionInfo, RasError::ProjectionNotComplete);
+        m_fake->setFailure(FakeDialUpService::Call::ProjectionInfo, RasError::InvalidHandle);
         poll();
         m_engine->TimerChkExternTimer();
         m_engine->TimerChkExternTimer();
-        QCOMPARE(m_messages, QStringList{u"730"_s});
+        QCOMPARE(m_messages, QStringList{u"6"_s});
         QCOMPARE(m_engine->ConnectionState, int(ExternalOnline));
         m_fake->removeConnection(handle);
         poll();
         m_engine->TimerChkExternTimer();
         QCOMPARE(m_engine->ConnectionState, int(Offline));
+    }
+
+    void projectionNotCompleteIsNoError()
+    {
+        // Connected, but its addresses are still being negotiated (730).
+        m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
+        m_fake->setFailure(FakeDialUpService::Call::ProjectionInfo, RasError::ProjectionNotComplete);
+        poll();
+        m_engine->TimerChkExternTimer();
+        m_engine->TimerChkExternTimer();
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!m_engine->ExternActive);
+        m_fake->clearFailures();
+        m_now = m_now.addSecs(1);
+        m_engine->TimerChkExternTimer();
+        QVERIFY(m_engine->ExternActive);
+        QCOMPARE(m_engine->PendingFeeRecord, u"10.12.2026;14:00:01;Teuer;01900555;186 Ct/min;"_s);
+    }
+
+    void failedEnumerationKeepsTheSession()
+    {
+        const RasHandle handle = m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
+        poll();
+        m_engine->TimerChkExternTimer();
+        QVERIFY(m_engine->ExternActive);
+        int warnings = 0;
+        TFormEmerg::SetHook([&warnings](TFormEmerg &) {
+            ++warnings;
+            return int(mrCancel);
+        });
+        // One poll that cannot enumerate is no "all connections gone".
+        m_fake->setFailure(FakeDialUpService::Call::EnumConnections, RasError::BufferTooSmall);
+        poll();
+        m_now = m_now.addSecs(30);
+        m_engine->TimerChkExternTimer();
+        QCOMPARE(m_engine->ConnectionState, int(ExternalOnline));
+        QVERIFY(m_engine->ExternActive);
+        QVERIFY(m_host->lists->Lines(u"FeeReport"_s).isEmpty());
+        QCOMPARE(m_host->get<QLineEdit>("EditOnline")->text(), u"00:00:30"_s);
+        QCOMPARE(warnings, 0);
+        // A poll that succeeds without it ends it.
+        m_fake->clearFailures();
+        m_fake->removeConnection(handle);
+        poll();
+        m_engine->TimerChkExternTimer();
+        QCOMPARE(m_engine->ConnectionState, int(Offline));
+        QCOMPARE(m_host->lists->Lines(u"FeeReport"_s).size(), 1);
     }
 
     void ripOffProtection_data()
