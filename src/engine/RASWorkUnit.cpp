@@ -41,6 +41,8 @@
 namespace {
 
 constexpr int ProceedInterval = 1000;
+// A connection that outlived the program: "handle;start;billed seconds;billed units;name".
+const QString OpenConnectionValue = QStringLiteral("OpenConnection");
 constexpr int ChkExternInterval = 500;
 constexpr int RedialWait = 3000;
 
@@ -199,6 +201,7 @@ TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, Settings
     }
     ExternActive = false;
     applyStateToControls(ConnectionState);
+    forgetStaleOpenConnection();
 
     OnLineDetect = new TOnLineDetect(this, m_service);
     OnLineDetect->setObjectName(QStringLiteral("OnLineDetect"));
@@ -642,6 +645,10 @@ void TRASWorkUnit::SetConnectionState(int state)
         const QDateTime now = Clock::Now();
         PendingFeeRecord = LocaleFormats::ShortDate(now.date()) + u';' + LocaleFormats::LongTime(now.time()) + u';'
             + line.Name + u';' + line.Phone + u';' + ReadTariff(item) + QLatin1String(" Ct/min;");
+        m_sessionStart = now;
+        m_sessionEntry = item;
+        m_billedSeconds = 0;
+        m_billedUnits = 0;
         TimerProceed->stop();
         ExternShown = false;
         break;
@@ -687,7 +694,15 @@ void TRASWorkUnit::completeFeeRecord()
     QString online = QStringLiteral("00:00:00");
     if (auto *edit = control<QLineEdit>("EditOnline"))
         online = edit->text();
-    PendingFeeRecord += online + u';' + FeeRecordText(FeeCents);
+    qint64 units = Costs::UnitsOfCents(FeeCents);
+    if (m_billedSeconds > 0 || m_billedUnits > 0) {
+        // Continued after a restart: the earlier record charged the start.
+        online = LocaleFormats::Duration(Costs::OnlineSeconds(online) - m_billedSeconds);
+        units = std::max<qint64>(0, units - m_billedUnits);
+        m_billedSeconds = 0;
+        m_billedUnits = 0;
+    }
+    PendingFeeRecord += online + u';' + FeeRecordText(double(units) / double(Costs::UnitsPerCent));
     m_ownLists->Append(QStringLiteral("FeeReport"), PendingFeeRecord);
     PendingFeeRecord.clear();
     if (StartSettings.AutoStart && SaveFeeList)
@@ -696,7 +711,68 @@ void TRASWorkUnit::completeFeeRecord()
 
 void TRASWorkUnit::CompletePendingFeeRecord()
 {
+    const bool open = StartSettings.FeeRecord && !PendingFeeRecord.isEmpty() && !PendingFeeRecord.contains(u'€')
+        && (ConnectionState == Online || ConnectionState == ExternalOnline);
     completeFeeRecord();
+    if (open)
+        rememberOpenConnection();
+}
+
+void TRASWorkUnit::rememberOpenConnection()
+{
+    // The connection's handle: the module dialed our own one with a handle of its own.
+    RasHandle handle = ConnectionState == ExternalOnline ? RWDialUp->LastHandle : 0;
+    if (handle == 0) {
+        QList<RasConnection> connections;
+        if (m_service->enumConnections(&connections) == RasError::Success) {
+            for (const RasConnection &connection : std::as_const(connections)) {
+                if (connection.entryName.compare(m_sessionEntry, Qt::CaseInsensitive) == 0)
+                    handle = connection.handle;
+            }
+        }
+    }
+    if (handle == 0 || !m_sessionStart.isValid())
+        return;
+    // Everything charged since the start, this record and any before it.
+    const auto *edit = control<QLineEdit>("EditOnline");
+    const qint64 seconds = Costs::OnlineSeconds(edit ? edit->text() : QString());
+    const QStringList fields{QString::number(handle), m_sessionStart.toString(Qt::ISODate), QString::number(seconds),
+                             QString::number(Costs::UnitsOfCents(FeeCents)), m_sessionEntry};
+    m_store->writeString(RegKey::Ras(), OpenConnectionValue, fields.join(u';'));
+}
+
+void TRASWorkUnit::forgetStaleOpenConnection()
+{
+    const QString text = m_store->readString(RegKey::Ras(), OpenConnectionValue);
+    if (text.isEmpty())
+        return;
+    QList<RasConnection> connections;
+    if (m_service->enumConnections(&connections) != RasError::Success)
+        return; // no answer: the watch decides later
+    const RasHandle handle = text.section(u';', 0, 0).toULongLong();
+    const QString name = text.section(u';', 4);
+    for (const RasConnection &connection : std::as_const(connections)) {
+        if (connection.handle == handle && connection.entryName.compare(name, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    m_store->deleteValue(RegKey::Ras(), OpenConnectionValue);
+}
+
+bool TRASWorkUnit::continueOpenConnection(RasHandle handle, const QString &entryName)
+{
+    const QString text = m_store->readString(RegKey::Ras(), OpenConnectionValue);
+    if (text.isEmpty())
+        return false;
+    const QStringList fields = text.split(u';');
+    const QDateTime start = QDateTime::fromString(fields.value(1), Qt::ISODate);
+    if (fields.size() < 5 || fields.at(0).toULongLong() != handle
+        || text.section(u';', 4).compare(entryName, Qt::CaseInsensitive) != 0 || !start.isValid())
+        return false;
+    m_store->deleteValue(RegKey::Ras(), OpenConnectionValue);
+    m_sessionStart = start;
+    m_billedSeconds = fields.at(2).toLongLong();
+    m_billedUnits = fields.at(3).toLongLong();
+    return true;
 }
 
 double TRASWorkUnit::RunningCost(const QString &tariffText, int secondBilling, const QString &onlineTime,
@@ -917,19 +993,31 @@ void TRASWorkUnit::BeginExternalSession()
         line.Fee = ReadTariff(entryName);
     }
 
+    // The same connection as at the end of the last run: it keeps its start,
+    // and its record charges only what the last one did not.
+    const QDateTime now = Clock::Now();
+    m_sessionEntry = entryName;
+    m_billedSeconds = 0;
+    m_billedUnits = 0;
+    m_sessionStart = now;
+    const bool continued = continueOpenConnection(RWDialUp->LastHandle, entryName);
+    const QDateTime recordStart = m_sessionStart.addSecs(m_billedSeconds);
+
     AppendProtocol(QStringLiteral("Externe Verbindung: "));
     AppendProtocol(QStringLiteral("  -  DFÜ, Rufnummer: ") + entryName + QStringLiteral(", ") + line.Phone);
     AppendProtocol(QStringLiteral("  -  Gerät, Typ    : ") + deviceName + QStringLiteral(", ") + deviceType);
     AppendProtocol(QStringLiteral("  -  zwischen Lokal: ") + localIp + QStringLiteral(" und Remote: ") + remoteIp);
-    const QDateTime now = Clock::Now();
-    AppendProtocol(QStringLiteral("Start-Datum/Zeit: ") + LocaleFormats::DateTime(now)
+    AppendProtocol(QStringLiteral("Start-Datum/Zeit: ") + LocaleFormats::DateTime(m_sessionStart)
                    + QStringLiteral(" - hh:min:sec"));
 
     TariffText = ReadTariff(entryName).left(7);
     SecondBilling = ReadBilling(entryName);
     showFirstCharge();
 
-    PendingFeeRecord = LocaleFormats::ShortDate(now.date()) + u';' + LocaleFormats::LongTime(now.time()) + u';';
+    PendingFeeRecord = LocaleFormats::ShortDate(recordStart.date()) + u';' + LocaleFormats::LongTime(recordStart.time())
+        + u';';
+    if (continued)
+        ExternStart = m_sessionStart;
     if (StartSettings.FeeRecord)
         PendingFeeRecord += line.Name + u';' + line.Phone + u';' + ReadTariff(entryName) + QStringLiteral(" Ct/min;");
     else

@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #pragma once
 
+#include "DialUpService.h"
 #include "EngineSettings.h"
 #include "PluginInterface.h"
 
@@ -15,7 +16,6 @@ class QAction;
 class QActionGroup;
 class QTimer;
 class QWidget;
-class DialUpService;
 class SettingsStore;
 class TDialUp;
 class TOnLineDetect;
@@ -110,7 +110,9 @@ public:
                               double previousCents);
     static QString CostText(double cents);
     static QString FeeRecordText(double cents);
-    /// Completes a pending fee record with the online time and cost so far (program end).
+    /// Completes a pending fee record with the online time and cost so far
+    /// (program end). A connection still up is remembered, so that the next
+    /// run continues it and bills only what this record did not.
     void CompletePendingFeeRecord();
 
     // Session protocol
@@ -178,6 +180,9 @@ private:
     QString entryLine(const QString &name);
     QStringList *entries();
     bool writeProtocolFile(QString *error);
+    void rememberOpenConnection();
+    void forgetStaleOpenConnection();
+    bool continueOpenConnection(RasHandle handle, const QString &entryName);
 
     QPointer<QWidget> m_host;
     DialUpService *m_service;
@@ -188,4 +193,10 @@ private:
     int m_startTimeout = DefaultTimeout;
     bool m_idleDialogOpen = false;
     bool m_externLookupFailed = false;
+    // The session being billed, and what earlier records of the same
+    // connection (before a program restart) already charged.
+    QDateTime m_sessionStart;
+    QString m_sessionEntry;
+    qint64 m_billedSeconds = 0;
+    qint64 m_billedUnits = 0;
 };
