@@ -313,10 +313,10 @@ void TRasModule::updateInfo()
         }
     }
     m_dialUp->ReadStatistics();
-    const quint32 sent = m_dialUp->BytesXmit();
-    const quint32 received = m_dialUp->BytesRecv();
-    const quint32 total = sent + received;
-    const double rate = double(quint32(total - m_lastBytes)) / 1024.0 / (double(intervalMs) / 1000.0);
+    const quint64 sent = m_dialUp->BytesXmit();
+    const quint64 received = m_dialUp->BytesRecv();
+    const quint64 total = sent + received;
+    const double rate = double(total - std::min(total, m_lastBytes)) / 1024.0 / (double(intervalMs) / 1000.0);
     m_lastBytes = total;
 
     if (QStringList *info = list("RASInfo")) {

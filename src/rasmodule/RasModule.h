@@ -81,5 +81,5 @@ private:
     QString m_entry;
     QElapsedTimer m_online;
     qint64 m_lastInfoMs = 0;
-    quint32 m_lastBytes = 0;
+    quint64 m_lastBytes = 0;
 };
