@@ -113,6 +113,13 @@ TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, Settings
     setObjectName(QStringLiteral("RASWorkUnit"));
     if (m_host)
         m_ownLists = m_host->findChild<TRASStrList *>(QStringLiteral("RASStrList"));
+    // What the window shows without a connection, to return to when one ends.
+    if (auto *header = control<QHeaderView>("HeaderControl"); header && header->model()) {
+        for (int s = 0; s < header->model()->columnCount(); ++s)
+            m_headerCaptions << header->model()->headerData(s, Qt::Horizontal).toString();
+    }
+    for (int p = 0; p < 5; ++p)
+        m_panelCaptions << panelText(p);
     if (!m_ownLists)
         m_ownLists = new TRASStrList(this);
 
@@ -232,6 +239,35 @@ T *TRASWorkUnit::control(const char *name) const
     if (!m_host)
         return nullptr;
     return m_host->findChild<T *>(QLatin1String(name));
+}
+
+void TRASWorkUnit::setHeaderText(int section, const QString &text)
+{
+    auto *header = control<QHeaderView>("HeaderControl");
+    if (QAbstractItemModel *model = header ? header->model() : nullptr; model && section < model->columnCount())
+        model->setHeaderData(section, Qt::Horizontal, text);
+}
+
+QString TRASWorkUnit::panelText(int panel) const
+{
+    auto *bar = control<QStatusBar>("StatusBar");
+    const QLabel *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(panel)) : nullptr;
+    return label ? label->text() : QString();
+}
+
+void TRASWorkUnit::setPanelText(int panel, const QString &text)
+{
+    auto *bar = control<QStatusBar>("StatusBar");
+    if (auto *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(panel)) : nullptr)
+        label->setText(text);
+}
+
+void TRASWorkUnit::showNoConnectionInfo()
+{
+    for (int s = 0; s < m_headerCaptions.size(); ++s)
+        setHeaderText(s, m_headerCaptions.at(s));
+    for (int p : {0, 1, 3, 4})
+        setPanelText(p, m_panelCaptions.value(p));
 }
 
 void TRASWorkUnit::setControlText(const char *name, const QString &text)
@@ -545,6 +581,16 @@ void TRASWorkUnit::ApplyCurrentConnection()
         async->setChecked(DFURec.SyncAsync == 1);
     updateCaption();
     ShowConnectionData(DFURec.ServiceStr);
+    // Another connection shown without a session: the last session's time and
+    // cost are not its values.
+    if ((ConnectionState == Offline || ConnectionState == Ended)
+        && m_appliedEntry.compare(DFURec.ServiceStr, Qt::CaseInsensitive) != 0) {
+        showNoConnectionInfo();
+        FeeCents = 0;
+        setControlText("EditOnline", QStringLiteral("00:00:00"));
+        setControlText("EditCurrent", CostText(0));
+    }
+    m_appliedEntry = DFURec.ServiceStr;
 }
 
 void TRASWorkUnit::updateCaption()
@@ -635,6 +681,7 @@ void TRASWorkUnit::SetConnectionState(int state)
         updateCaption();
         TimerDisCon->stop();
         completeFeeRecord();
+        showNoConnectionInfo();
         break;
     case Online: {
         showFirstCharge();
@@ -672,6 +719,7 @@ void TRASWorkUnit::SetConnectionState(int state)
         updateCaption();
         TimerDisCon->stop();
         completeFeeRecord();
+        showNoConnectionInfo();
         break;
     default:
         break;
@@ -817,21 +865,13 @@ void TRASWorkUnit::ShowConnectionInfo()
 {
     const QStringList info = m_ownLists->Lines(QStringLiteral("RASInfo"));
     const auto line = [&info](int i) { return i < info.size() ? info.at(i) : QString(); };
-    if (auto *header = control<QHeaderView>("HeaderControl")) {
-        if (QAbstractItemModel *model = header->model()) {
-            const int sections[4] = {0, 1, 4, 2};
-            for (int s = 0; s < 4 && s < model->columnCount(); ++s)
-                model->setHeaderData(s, Qt::Horizontal, line(sections[s]));
-        }
-    }
+    const int sections[4] = {0, 1, 4, 2};
+    for (int s = 0; s < 4; ++s)
+        setHeaderText(s, line(sections[s]));
     IdleCheck();
-    if (auto *bar = control<QStatusBar>("StatusBar")) {
-        const int panels[4][2] = {{1, 3}, {3, 5}, {0, 6}, {4, 7}};
-        for (const auto &p : panels) {
-            if (auto *label = bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(p[0])))
-                label->setText(line(p[1]));
-        }
-    }
+    const int panels[4][2] = {{1, 3}, {3, 5}, {0, 6}, {4, 7}};
+    for (const auto &p : panels)
+        setPanelText(p[0], line(p[1]));
 }
 
 QString TRASWorkUnit::CounterDigits(const QString &text)
@@ -851,16 +891,11 @@ void TRASWorkUnit::IdleCheck()
         return;
     }
     const QStringList info = m_ownLists->Lines(QStringLiteral("RASInfo"));
-    auto *bar = control<QStatusBar>("StatusBar");
-    const auto panel = [bar](int i) {
-        const QLabel *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i)) : nullptr;
-        return label ? label->text() : QString();
-    };
     const auto line = [&info](int i) { return i < info.size() ? info.at(i) : QString(); };
     // Idle only when neither counter moved: a download that only receives is
     // traffic too. Counters compare by their digits, whatever separators they hold.
-    const bool sentSame = CounterDigits(panel(1)) == CounterDigits(line(3));
-    const bool receivedSame = CounterDigits(panel(3)) == CounterDigits(line(5));
+    const bool sentSame = CounterDigits(panelText(1)) == CounterDigits(line(3));
+    const bool receivedSame = CounterDigits(panelText(3)) == CounterDigits(line(5));
     if (sentSame && receivedSame) {
         if (!TimerDisCon->isActive())
             TimerDisCon->start();
@@ -968,18 +1003,14 @@ void TRASWorkUnit::BeginExternalSession()
     const QString localIp = RWDialUp->LocalIP;
     const QString remoteIp = RWDialUp->RemoteIP;
     setControlText("MsgLabel", QStringLiteral("Externe Verbindung ist online\n(siehe Titelzeile)"));
-    if (auto *header = control<QHeaderView>("HeaderControl")) {
-        if (QAbstractItemModel *model = header->model(); model && model->columnCount() >= 4) {
-            model->setHeaderData(1, Qt::Horizontal, deviceType);
-            model->setHeaderData(3, Qt::Horizontal, deviceName);
-        }
-    }
-    if (auto *bar = control<QStatusBar>("StatusBar")) {
-        if (auto *p0 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel0")))
-            p0->setText(localIp);
-        if (auto *p4 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel4")))
-            p4->setText(remoteIp);
-    }
+    // Only what is known of this connection: its name and device; rate and
+    // counters are not reported for it.
+    showNoConnectionInfo();
+    setHeaderText(0, entryName);
+    setHeaderText(1, deviceType);
+    setHeaderText(3, deviceName);
+    setPanelText(0, localIp);
+    setPanelText(4, remoteIp);
 
     // The external entry's own number and data, also when a dialer created the
     // entry after the connection list was built.

@@ -180,6 +180,11 @@ private:
     QString entryLine(const QString &name);
     QStringList *entries();
     bool writeProtocolFile(QString *error);
+    void setHeaderText(int section, const QString &text);
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString &text);
+    /// Header row and status panels as they stand without a connection.
+    void showNoConnectionInfo();
     void rememberOpenConnection();
     void forgetStaleOpenConnection();
     bool continueOpenConnection(RasHandle handle, const QString &entryName);
@@ -193,6 +198,11 @@ private:
     int m_startTimeout = DefaultTimeout;
     bool m_idleDialogOpen = false;
     bool m_externLookupFailed = false;
+    // The header and status panel texts of the window without a connection,
+    // and the connection whose values the window shows.
+    QStringList m_headerCaptions;
+    QStringList m_panelCaptions;
+    QString m_appliedEntry;
     // The session being billed, and what earlier records of the same
     // connection (before a program restart) already charged.
     QDateTime m_sessionStart;

@@ -7,6 +7,7 @@
 #include "FormHelp.h"
 #include "FormMain.h"
 #include "MessageDialog.h"
+#include "OnLineDetect.h"
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "SettingsStore.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTextEdit>
 #include <QLineEdit>
@@ -267,6 +269,46 @@ private slots:
         m_fake->removeConnection(handle);
         m_form->BtnGetMesClick();
         QCOMPARE(control<QLabel>("StatusPanel5")->text(), u"Netzwerk Nord ist offline"_s);
+    }
+
+    void valuesBelongToWhatIsShown()
+    {
+        createForm();
+        TRASWorkUnit *engine = m_form->engine;
+        engine->OnLineDetect->setEnabled(false);
+        const QString noConnection = u"DFÜ-Name|Gerät|kb/s|Gerätename / Local IP|Send|Receive|Remote IP"_s;
+        QCOMPARE(connectionInfo(), noConnection);
+
+        engine->SetConnectionState(Dialing);
+        engine->SetConnectionState(Online);
+        m_form->RASStrList->SetLines(u"RASInfo"_s, {u"Netzwerk Nord"_s, u"modem"_s, u"Modem 56k"_s, u"1200"_s, u"3,5"_s,
+                                             u"54000"_s, u"10.64.0.2"_s, u"10.64.0.1"_s});
+        engine->ShowConnectionInfo();
+        control<QLineEdit>("EditOnline")->setText(u"00:01:10"_s);
+        QCOMPARE(connectionInfo(), u"Netzwerk Nord|modem|3,5|Modem 56k / 10.64.0.2|1200|54000|10.64.0.1"_s);
+
+        // Hung up: no device, rate, traffic or addresses any more; the
+        // finished call's time and cost stay, as its record has them.
+        engine->SetConnectionState(Ended);
+        engine->SetConnectionState(Offline);
+        QCOMPARE(connectionInfo(), noConnection);
+        QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:01:10"_s);
+        QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,04 €"_s);
+
+        // Another connection shown: none of the last call's values are its own.
+        auto *combo = control<QComboBox>("ComboBoxRAS");
+        combo->setCurrentIndex(combo->findText(u"Callnet Flat"_s));
+        m_form->ComboBoxRASSelect(combo->currentIndex());
+        QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:00:00"_s);
+        QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,00 €"_s);
+        QCOMPARE(engine->FeeCents, 0.0);
+
+        // An external connection of another entry: the header names that entry.
+        m_fake->addConnection(u"Netzwerk Nord"_s, RasState::Connected, u"10.64.9.2"_s, u"10.64.0.1"_s);
+        engine->OnLineDetect->Poll();
+        engine->TimerChkExternTimer();
+        QCOMPARE(engine->ConnectionState, int(ExternalOnline));
+        QCOMPARE(connectionInfo(), u"Netzwerk Nord|modem|kb/s|Standardmodem / 10.64.9.2|Send|Receive|10.64.0.1"_s);
     }
 
     void loadFeeList_data()
@@ -586,6 +628,19 @@ private:
     }
 
     QAction *action(const char *name) const { return control<QAction>(name); }
+
+    /// Header sections, then status panels 0, 1, 3 and 4.
+    QString connectionInfo() const
+    {
+        QStringList header;
+        auto *model = control<QHeaderView>("HeaderControl")->model();
+        for (int s = 0; s < 4; ++s)
+            header << model->headerData(s, Qt::Horizontal).toString();
+        QStringList panels;
+        for (const char *name : {"StatusPanel0", "StatusPanel1", "StatusPanel3", "StatusPanel4"})
+            panels << control<QLabel>(name)->text();
+        return header.join(u'|') + u" / "_s + panels.join(u'|');
+    }
 
     QString home(const QString &name) const { return m_home->filePath(name); }
 
