@@ -54,6 +54,14 @@ bool Question(const QString &text, QWidget *parent)
         == QMessageBox::Yes;
 }
 
+bool QuestionDefaultNo(const QString &text, QWidget *parent)
+{
+    if (hook())
+        return hook()(Kind::QuestionDefaultNo, text);
+    return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, parent)
+        == QMessageBox::Yes;
+}
+
 void Information(const QString &text, QWidget *parent)
 {
     if (hook()) {
