@@ -595,6 +595,9 @@ public:
 
     int validateEntryName(const QString &entryName) override
     {
+        // Control characters would shift the fields of the lists that hold names.
+        if (!entryNameError(entryName).isEmpty())
+            return RasError::InvalidName;
         int error = 0;
         const auto fn = bind<FnValidateEntryName>("RasValidateEntryName", &error);
         if (!fn)

@@ -158,7 +158,9 @@ QString LineTool::errorMessage(int error, const QString &entryName) const
     case RasError::CannotFindPhonebookEntry:
         return QStringLiteral("Die Verbindung „%1“ gibt es im Telefonbuch nicht.").arg(entryName);
     case RasError::InvalidName:
-        return QStringLiteral("„%1“ ist als Name einer Verbindung nicht erlaubt.").arg(entryName);
+        return QStringLiteral("„%1“ ist als Name einer Verbindung nicht erlaubt. %2")
+            .arg(entryName, entryNameError(entryName))
+            .trimmed();
     case RasError::AlreadyExists:
         return QStringLiteral("Eine Verbindung „%1“ gibt es schon.").arg(entryName);
     case RasError::CannotOpenPhonebook:

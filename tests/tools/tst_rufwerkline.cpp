@@ -284,6 +284,8 @@ private Q_SLOTS:
         row("add without number", {add, x}, 2, "Aufruf");
         row("add existing entry", {add, QStringLiteral("vorhanden"), one}, 1, "gibt es schon");
         row("add invalid name", {add, QStringLiteral("a[b]"), one}, 1, "nicht erlaubt");
+        row("add name with a TAB", {add, QStringLiteral("Netz\tNord"), one}, 1,
+            "darf keine Steuerzeichen wie Tabulator");
         row("scenario with an entry key", {QStringLiteral("scenario"), QStringLiteral("Vorhanden"),
                                            QStringLiteral("PhoneNumber=2")}, 1, "kein Szenario-Schlüssel");
         row("scenario with a bad value", {QStringLiteral("scenario"), QStringLiteral("Vorhanden"),
