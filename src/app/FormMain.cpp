@@ -242,9 +242,14 @@ void TFormMain::buildActions()
     // The connection items show their keys only: the engine's actions, bound
     // to the dial and stop buttons, carry the same keys, and two actions on
     // one key would cancel each other out.
-    MIDial = commandAction("MIDial", u"&Wählen\tCtrl+Alt+C"_s, QString(), Glyphs::icon(Glyphs::Dial));
-    MIStop = commandAction("MIStop", u"&Stop\tCtrl+Alt+S"_s, QString(), Glyphs::icon(Glyphs::Stop));
-    MIHangUp = commandAction("MIHangUp", u"&Auflegen\tCtrl+Alt+D"_s, QString(), Glyphs::icon(Glyphs::HangUp));
+    // In the system's words ("Strg" on a German desktop).
+    const auto keys = [](const QString &sequence) -> QString {
+        return u'\t' + QKeySequence(sequence).toString(QKeySequence::NativeText);
+    };
+    MIDial = commandAction("MIDial", u"&Wählen"_s + keys(u"Ctrl+Alt+C"_s), QString(), Glyphs::icon(Glyphs::Dial));
+    MIStop = commandAction("MIStop", u"&Stop"_s + keys(u"Ctrl+Alt+S"_s), QString(), Glyphs::icon(Glyphs::Stop));
+    MIHangUp = commandAction("MIHangUp", u"&Auflegen"_s + keys(u"Ctrl+Alt+D"_s), QString(),
+                             Glyphs::icon(Glyphs::HangUp));
     connect(MIDial, &QAction::triggered, this, [this] {
         if (engine)
             engine->ActionConnect->trigger();
