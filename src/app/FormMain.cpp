@@ -455,6 +455,7 @@ void TFormMain::buildCompactPanel(QWidget *panel)
     Animate = new TAnimate(panel);
     Animate->setObjectName(u"Animate"_s);
     Animate->setFixedSize(40, 40);
+    Animate->setOpaqueBackground(true); // the panel is plain: a step repaints only the globe
     SetHint(Animate, u"Onlinestatus, Onlinezeit|Onlinestatus und Onlinezeit"_s);
     grid->addWidget(Animate, 0, 1, 2, 1, Qt::AlignCenter);
 
@@ -899,9 +900,12 @@ void TFormMain::FormCreate()
 
     restorePlacement();
 
-    // 12. Splash window off
-    if (logo)
+    // 12. Splash window off. Closed outside the event loop, its own deferred
+    // deletion would wait for the end of the program, so it goes now.
+    if (logo) {
         logo->close();
+        delete logo;
+    }
 
     // 13. First-start text, before the engine exists
     if (QFileInfo::exists(Folders::programFolder() + StartUpText)) {
@@ -1257,7 +1261,9 @@ void TFormMain::onConnectionStateChanged(int state)
     case ExternalOnline:
         Gauge->setBarColour(palette().color(QPalette::Highlight));
         FTrayImage = 0;
-        FTrayTimer->start();
+        // Without a notification area nobody sees the images cycle.
+        if (trayAvailable())
+            FTrayTimer->start();
         MIDialHang->setIcon(Glyphs::icon(Glyphs::HangUp));
         break;
     default:

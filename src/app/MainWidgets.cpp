@@ -10,7 +10,7 @@
 #include <QTimer>
 
 namespace {
-constexpr int AnimateInterval = 90;
+constexpr int AnimateInterval = 250;
 constexpr int GaugeInterval = 40;
 } // namespace
 
@@ -23,41 +23,78 @@ TAnimate::TAnimate(QWidget *parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+namespace {
+// Nobody sees a hidden or minimised window: its animations need not run.
+bool onScreen(const QWidget *widget)
+{
+    return widget->isVisible() && !widget->window()->isMinimized();
+}
+
+// A timer that wakes the program for nothing to see costs CPU the whole time
+// it runs, so it runs only while its widget is on screen.
+void runWhileShown(QTimer *timer, const QWidget *widget, bool wanted)
+{
+    if (wanted && onScreen(widget)) {
+        if (!timer->isActive())
+            timer->start();
+    } else {
+        timer->stop();
+    }
+}
+} // namespace
+
 void TAnimate::setActive(bool on)
 {
     if (FActive == on)
         return;
     FActive = on;
     FFrame = 0;
-    if (on)
-        FTimer->start();
-    else
-        FTimer->stop();
+    runWhileShown(FTimer, this, FActive);
     update();
 }
 
-namespace {
-// Nobody sees a hidden or minimised window: its animations need not paint.
-bool onScreen(const QWidget *widget)
+bool TAnimate::running() const
 {
-    return widget->isVisible() && !widget->window()->isMinimized();
+    return FTimer->isActive();
 }
-} // namespace
+
+void TAnimate::setOpaqueBackground(bool on)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, on);
+}
+
+void TAnimate::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown again, also on the way back from a minimised window.
+    if (FActive && !FTimer->isActive())
+        FTimer->start();
+}
+
+void TAnimate::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    FTimer->stop(); // also when the window is minimised: it stays "visible" then
+}
 
 void TAnimate::step()
 {
     FFrame = (FFrame + 1) % Glyphs::AnimationFrames;
+    // Painted at once: a posted update would wake the event loop a second time.
     if (onScreen(this))
-        update();
+        repaint();
 }
 
 void TAnimate::paintEvent(QPaintEvent *)
 {
     const qreal ratio = devicePixelRatioF();
-    if (FFramesSize != size() || FFramesRatio != ratio) {
+    // On a plain background the frames carry it: each step is a plain copy.
+    const QColor background = testAttribute(Qt::WA_OpaquePaintEvent) ? palette().window().color() : QColor();
+    if (FFramesSize != size() || FFramesRatio != ratio || FFramesBackground != background) {
         FFrames.clear();
         FFramesSize = size();
         FFramesRatio = ratio;
+        FFramesBackground = background;
     }
     // Frame 0 twice over: resting and running.
     const int index = FActive ? FFrame + 1 : 0;
@@ -67,7 +104,7 @@ void TAnimate::paintEvent(QPaintEvent *)
     if (pixmap.isNull()) {
         pixmap = QPixmap(size() * ratio);
         pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
+        pixmap.fill(background.isValid() ? background : QColor(Qt::transparent));
         QPainter painter(&pixmap);
         const int side = std::min(width(), height());
         const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
@@ -94,16 +131,26 @@ void TActivityGauge::setBarColour(const QColor &colour)
     FColour = colour;
     FOffset = 0;
     // Nothing to see in the panel's own colour, so nothing needs to move.
-    if (colour.isValid())
-        FTimer->start();
-    else
-        FTimer->stop();
+    runWhileShown(FTimer, this, FColour.isValid());
     update();
 }
 
 bool TActivityGauge::running() const
 {
     return FTimer->isActive();
+}
+
+void TActivityGauge::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    if (FColour.isValid() && !FTimer->isActive())
+        FTimer->start();
+}
+
+void TActivityGauge::hideEvent(QHideEvent *event)
+{
+    QLabel::hideEvent(event);
+    FTimer->stop();
 }
 
 void TActivityGauge::paintEvent(QPaintEvent *)

@@ -10,7 +10,8 @@
 
 class QTimer;
 
-/// The online animation: frames 0..12 of a turning globe while active, frame 0 otherwise.
+/// The online animation: frames 0..12 of a turning globe while active, frame 0
+/// otherwise. Its timer runs only while somebody can see it.
 class TAnimate : public QWidget
 {
     Q_OBJECT
@@ -25,11 +26,17 @@ public:
     int frame() const { return FFrame; }
     /// Advances one frame (the timer's step).
     void step();
+    bool running() const;
+    /// On a plain background: each frame paints it itself, so a step repaints
+    /// nothing beneath the globe.
+    void setOpaqueBackground(bool on);
 
     QSize sizeHint() const override { return {40, 40}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QTimer *FTimer;
@@ -39,11 +46,13 @@ private:
     QList<QPixmap> FFrames;
     QSize FFramesSize;
     qreal FFramesRatio = 0;
+    QColor FFramesBackground;
 };
 
 /**
  * The owner-drawn activity gauge of the status bar: an indeterminate bar that
- * runs in barColour; in the panel's own colour it is invisible and stands still.
+ * runs in barColour; in the panel's own colour it is invisible and stands still,
+ * and so it does while nobody can see it.
  */
 class TActivityGauge : public QLabel
 {
@@ -61,6 +70,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QTimer *FTimer;

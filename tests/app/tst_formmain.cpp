@@ -6,6 +6,8 @@
 #include "Folders.h"
 #include "FormHelp.h"
 #include "FormMain.h"
+#include "LogoForm.h"
+#include "MainWidgets.h"
 #include "MessageDialog.h"
 #include "OnLineDetect.h"
 #include "RASStrList.h"
@@ -28,6 +30,7 @@
 #include <QProgressBar>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 
@@ -309,6 +312,42 @@ private slots:
         engine->TimerChkExternTimer();
         QCOMPARE(engine->ConnectionState, int(ExternalOnline));
         QCOMPARE(connectionInfo(), u"Netzwerk Nord|modem|kb/s|Standardmodem / 10.64.9.2|Send|Receive|10.64.0.1"_s);
+    }
+
+    void animationsRunOnlyWhereSomebodySeesThem()
+    {
+        createForm();
+        // The splash window is gone, not just hidden.
+        for (QWidget *w : qApp->topLevelWidgets())
+            QVERIFY(!qobject_cast<TLogoForm *>(w));
+        auto *globe = m_form->findChild<TAnimate *>(u"Animate"_s);
+        auto *gauge = m_form->findChild<TActivityGauge *>(u"StatusPanel2"_s);
+        auto *trayTimer = m_form->findChild<QTimer *>(u"TrayTimer"_s);
+        m_form->engine->SetConnectionState(Online);
+        QVERIFY(globe->active());
+        QVERIFY(!globe->running()); // the window is not shown yet
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(globe->running());
+        QVERIFY(!gauge->running()); // the extended panel is collapsed
+        QVERIFY(trayTimer->isActive());
+        m_form->BtnMoreClick();
+        QVERIFY(gauge->running());
+        m_form->hide(); // to the notification area
+        QVERIFY(!globe->running());
+        QVERIFY(!gauge->running());
+        m_form->show();
+        QVERIFY(globe->running());
+        m_form->engine->SetConnectionState(Ended);
+        QVERIFY(!globe->running());
+        QVERIFY(!gauge->running());
+        QVERIFY(!trayTimer->isActive());
+
+        // Without a notification area nobody sees the tray images cycle.
+        TFormMain::TrayAvailable = [] { return false; };
+        m_form->engine->SetConnectionState(Online);
+        TFormMain::TrayAvailable = [] { return true; };
+        QVERIFY(!trayTimer->isActive());
     }
 
     void loadFeeList_data()
