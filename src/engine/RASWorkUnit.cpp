@@ -238,7 +238,14 @@ T *TRASWorkUnit::control(const char *name) const
 {
     if (!m_host)
         return nullptr;
-    return m_host->findChild<T *>(QLatin1String(name));
+    // A name names one control: a cached one of another kind is no match.
+    QPointer<QObject> &cached = m_controls[name];
+    if (cached)
+        return qobject_cast<T *>(cached.data());
+    T *found = m_host->findChild<T *>(QLatin1String(name));
+    if (found)
+        cached = found;
+    return found;
 }
 
 void TRASWorkUnit::setHeaderText(int section, const QString &text)
@@ -987,8 +994,12 @@ void TRASWorkUnit::TimerChkExternTimer()
         if (ExternStart.isNull())
             ExternStart = Clock::Now();
     }
-    if (auto *online = control<QLineEdit>("EditOnline"))
-        online->setText(LocaleFormats::Duration(ExternStart.secsTo(Clock::Now())));
+    // Twice a second, but the time shown changes once: no repaint for the same text.
+    if (auto *online = control<QLineEdit>("EditOnline")) {
+        const QString text = LocaleFormats::Duration(ExternStart.secsTo(Clock::Now()));
+        if (online->text() != text)
+            online->setText(text);
+    }
     TimerChkExtern->start();
 }
 

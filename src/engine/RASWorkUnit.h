@@ -7,6 +7,7 @@
 #include "PluginInterface.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -203,6 +204,8 @@ private:
     QStringList m_headerCaptions;
     QStringList m_panelCaptions;
     QString m_appliedEntry;
+    // Controls by name, found once: the watches look them up several times a second.
+    mutable QHash<const char *, QPointer<QObject>> m_controls;
     // The session being billed, and what earlier records of the same
     // connection (before a program restart) already charged.
     QDateTime m_sessionStart;
