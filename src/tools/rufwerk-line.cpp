@@ -365,7 +365,10 @@ int LineTool::dial(const QString &name, bool detach, const QString *password)
     if (result != RasError::Success)
         return rasFail(result, name);
     if (detach) {
-        print(QString::number(handle));
+        print(QStringLiteral("Gewählt: „%1“ (Handle %2); die Verbindung bleibt, bis „rufwerk-line hangup“ sie "
+                             "auflegt.")
+                  .arg(params.entryName)
+                  .arg(handle));
         return 0;
     }
 
