@@ -713,6 +713,9 @@ void TRASWorkUnit::SetConnectionState(int state)
         break;
     case Dialing:
         FeeCents = 0;
+        // The last call's time and cost are not this one's.
+        setControlText("EditOnline", QStringLiteral("00:00:00"));
+        setControlText("EditCurrent", CostText(0));
         if (auto *progress = control<QProgressBar>("WaitProgress"))
             progress->setValue(0);
         DialSeconds = 0;

@@ -297,6 +297,12 @@ private slots:
         QCOMPARE(connectionInfo(), noConnection);
         QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:01:10"_s);
         QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,04 €"_s);
+        // ... until the next call begins.
+        engine->SetConnectionState(Dialing);
+        QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:00:00"_s);
+        QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,00 €"_s);
+        engine->SetConnectionState(Ended);
+        control<QLineEdit>("EditOnline")->setText(u"00:01:10"_s);
 
         // Another connection shown: none of the last call's values are its own.
         auto *combo = control<QComboBox>("ComboBoxRAS");
