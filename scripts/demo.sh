@@ -15,7 +15,8 @@ mkdir -p "$RUFWERK_HOME" "$RUFWERK_LINE_DIR"
 if [ ! -e "$RUFWERK_LINE_DIR/rasphone.pbk" ]; then
     "$build/bin/rufwerk-line" demo
 fi
-# Tariffs (euro-cents per minute) and billing of the demo entries, once; the
+# Tariffs (euro-cents per minute) and billing of the demo entries, the password
+# question (Callnet Flat checks it) and a one-minute idle disconnect, once; the
 # program's settings dialog changes them later.
 if [ ! -e "$RUFWERK_HOME/registry.reg" ]; then
     cat > "$RUFWERK_HOME/registry.reg" <<'REG'
@@ -31,12 +32,19 @@ Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Kovatek\Rufwerk\RasMod\CNTTACT]
 "Testleitung Kurz"="1"
+
+[HKEY_CURRENT_USER\Software\Kovatek\Rufwerk\RasMod\RAS]
+"ChkPassWord"="1"
+
+[HKEY_CURRENT_USER\Software\Kovatek\Rufwerk\RasBas]
+"DisConTime"="1"
 REG
 fi
 echo "Simulated line: $RUFWERK_LINE_DIR"
 echo "  another program dials: RUFWERK_LINE_DIR=$RUFWERK_LINE_DIR $build/bin/rufwerk-line dial \"Netzwerk Nord\""
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: Rufwerk runs under xvfb-run (end it with Ctrl+C)."
-    exec xvfb-run -a "$build/bin/rufwerk"
+    # Tell how to look at the invisible screen from another shell.
+    exec xvfb-run -a sh -c 'echo "  a screenshot (ImageMagick): DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY import -window root rufwerk.png"; exec "$0"' "$build/bin/rufwerk"
 fi
 exec "$build/bin/rufwerk"

@@ -252,9 +252,14 @@ void TFormMain::buildActions()
     // The connection items show their keys only: the engine's actions, bound
     // to the dial and stop buttons, carry the same keys, and two actions on
     // one key would cancel each other out.
-    MIDial = commandAction("MIDial", u"&Wählen\tCtrl+Alt+C"_s, QString(), Glyphs::icon(Glyphs::Dial));
-    MIStop = commandAction("MIStop", u"&Stop\tCtrl+Alt+S"_s, QString(), Glyphs::icon(Glyphs::Stop));
-    MIHangUp = commandAction("MIHangUp", u"&Auflegen\tCtrl+Alt+D"_s, QString(), Glyphs::icon(Glyphs::HangUp));
+    // In the system's words ("Strg" on a German desktop).
+    const auto keys = [](const QString &sequence) -> QString {
+        return u'\t' + QKeySequence(sequence).toString(QKeySequence::NativeText);
+    };
+    MIDial = commandAction("MIDial", u"&Wählen"_s + keys(u"Ctrl+Alt+C"_s), QString(), Glyphs::icon(Glyphs::Dial));
+    MIStop = commandAction("MIStop", u"&Stop"_s + keys(u"Ctrl+Alt+S"_s), QString(), Glyphs::icon(Glyphs::Stop));
+    MIHangUp = commandAction("MIHangUp", u"&Auflegen"_s + keys(u"Ctrl+Alt+D"_s), QString(),
+                             Glyphs::icon(Glyphs::HangUp));
     connect(MIDial, &QAction::triggered, this, [this] {
         if (engine)
             engine->ActionConnect->trigger();
@@ -464,6 +469,7 @@ void TFormMain::buildCompactPanel(QWidget *panel)
     Animate = new TAnimate(panel);
     Animate->setObjectName(u"Animate"_s);
     Animate->setFixedSize(40, 40);
+    Animate->setOpaqueBackground(true); // the panel is plain: a step repaints only the globe
     SetHint(Animate, u"Onlinestatus, Onlinezeit|Onlinestatus und Onlinezeit"_s);
     grid->addWidget(Animate, 0, 1, 2, 1, Qt::AlignCenter);
 
@@ -916,9 +922,12 @@ void TFormMain::FormCreate()
 
     restorePlacement();
 
-    // 12. Splash window off
-    if (logo)
+    // 12. Splash window off. Closed outside the event loop, its own deferred
+    // deletion would wait for the end of the program, so it goes now.
+    if (logo) {
         logo->close();
+        delete logo;
+    }
 
     // 13. First-start text, before the engine exists
     if (QFileInfo::exists(Folders::programFolder() + StartUpText)) {
@@ -1190,15 +1199,29 @@ void TFormMain::BtnGetMesClick()
     if (!engine)
         return;
     TDialUp *dialUp = engine->RWDialUp;
+    const QString name = engine->CurrentEntry.Name.isEmpty() ? engine->DFURec.ServiceStr : engine->CurrentEntry.Name;
+    // The module dials with a handle of its own: the live connection is looked
+    // up, the one shown first.
+    QList<RasConnection> connections;
+    dialUp->LastHandle = 0;
+    if (dialUp->service().enumConnections(&connections) == RasError::Success && !connections.isEmpty()) {
+        dialUp->LastHandle = connections.first().handle;
+        for (const RasConnection &connection : std::as_const(connections)) {
+            if (connection.entryName.compare(name, Qt::CaseInsensitive) == 0)
+                dialUp->LastHandle = connection.handle;
+        }
+    }
+    QString text = name + u" ist offline"_s;
     if (dialUp->LastHandle != 0) {
         RasConnStatus status;
         const int result = dialUp->service().connectStatus(dialUp->LastHandle, &status);
         const int error = result != RasError::Success ? result : status.error;
-        StatusPanel5->setText(dialUp->ConnectionStatusText(status.state, error));
-        return;
+        text = dialUp->ConnectionStatusText(status.state, error);
     }
-    const QString name = engine->CurrentEntry.Name.isEmpty() ? engine->DFURec.ServiceStr : engine->CurrentEntry.Name;
-    StatusPanel5->setText(name + u" ist offline"_s);
+    // The panel is narrow: the whole text shows in the status line and in its tooltip.
+    StatusPanel5->setText(text);
+    StatusPanel5->setToolTip(text);
+    StatusBar->showMessage(text, StatusMessageTime);
 }
 
 void TFormMain::MsgLabelDblClick()
@@ -1254,7 +1277,9 @@ void TFormMain::onConnectionStateChanged(int state)
     case ExternalOnline:
         Gauge->setBarColour(palette().color(QPalette::Highlight));
         FTrayImage = 0;
-        FTrayTimer->start();
+        // Without a notification area nobody sees the images cycle.
+        if (TrayIconAvailable())
+            FTrayTimer->start();
         MIDialHang->setIcon(Glyphs::icon(Glyphs::HangUp));
         break;
     default:

@@ -53,6 +53,7 @@ public:
     static constexpr int MaxHeight = 404;
     static constexpr int PanelMoreHeight = MaxHeight - MinHeight;
     static constexpr int TrayCycleInterval = 400;
+    static constexpr int StatusMessageTime = 10000;
 
     /// Unit start-up, before any window: the program folders and the "URL" folder.
     static void PrepareFolders();

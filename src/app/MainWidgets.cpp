@@ -10,7 +10,7 @@
 #include <QTimer>
 
 namespace {
-constexpr int AnimateInterval = 90;
+constexpr int AnimateInterval = 250;
 constexpr int GaugeInterval = 40;
 } // namespace
 
@@ -22,10 +22,13 @@ TAnimate::TAnimate(QWidget *parent)
 void TAnimate::paintEvent(QPaintEvent *)
 {
     const qreal ratio = devicePixelRatioF();
-    if (FFramesSize != size() || FFramesRatio != ratio) {
+    // On a plain background the frames carry it: each step is a plain copy.
+    const QColor background = testAttribute(Qt::WA_OpaquePaintEvent) ? palette().window().color() : QColor();
+    if (FFramesSize != size() || FFramesRatio != ratio || FFramesBackground != background) {
         FFrames.clear();
         FFramesSize = size();
         FFramesRatio = ratio;
+        FFramesBackground = background;
     }
     // Frame 0 twice over: resting and running.
     const int index = active() ? frame() + 1 : 0;
@@ -35,7 +38,7 @@ void TAnimate::paintEvent(QPaintEvent *)
     if (pixmap.isNull()) {
         pixmap = QPixmap(size() * ratio);
         pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
+        pixmap.fill(background.isValid() ? background : QColor(Qt::transparent));
         QPainter painter(&pixmap);
         const int side = std::min(width(), height());
         const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
@@ -62,16 +65,26 @@ void TActivityGauge::setBarColour(const QColor &colour)
     FColour = colour;
     FOffset = 0;
     // Nothing to see in the panel's own colour, so nothing needs to move.
-    if (colour.isValid())
-        FTimer->start();
-    else
-        FTimer->stop();
+    TFrameAnimation::RunWhileShown(FTimer, this, FColour.isValid());
     update();
 }
 
 bool TActivityGauge::running() const
 {
     return FTimer->isActive();
+}
+
+void TActivityGauge::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    if (FColour.isValid() && !FTimer->isActive())
+        FTimer->start();
+}
+
+void TActivityGauge::hideEvent(QHideEvent *event)
+{
+    QLabel::hideEvent(event);
+    FTimer->stop();
 }
 
 void TActivityGauge::paintEvent(QPaintEvent *)

@@ -30,11 +30,13 @@ private:
     QList<QPixmap> FFrames;
     QSize FFramesSize;
     qreal FFramesRatio = 0;
+    QColor FFramesBackground;
 };
 
 /**
  * The owner-drawn activity gauge of the status bar: an indeterminate bar that
- * runs in barColour; in the panel's own colour it is invisible and stands still.
+ * runs in barColour; in the panel's own colour it is invisible and stands still,
+ * and so it does while nobody can see it.
  */
 class TActivityGauge : public QLabel
 {
@@ -52,6 +54,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QTimer *FTimer;

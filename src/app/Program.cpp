@@ -7,13 +7,29 @@
 #include "SignalWatcher.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QTimer>
+#include <QTranslator>
 
 #include <csignal>
 
 using namespace Qt::StringLiterals;
+
+bool InstallQtTranslations(QCoreApplication *app)
+{
+    auto *translator = new QTranslator(app);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QStringList folders{QCoreApplication::applicationDirPath() + u"/translations"_s,
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+    for (const QString &folder : folders) {
+        if (translator->load(german, u"qtbase"_s, u"_"_s, folder))
+            return QCoreApplication::installTranslator(translator);
+    }
+    delete translator;
+    return false;
+}
 
 int RunRufwerk(int argc, char **argv)
 {
@@ -22,6 +38,8 @@ int RunRufwerk(int argc, char **argv)
     QCoreApplication::setOrganizationName(u"Kovatek"_s);
     // The program's number, date and time formats are German.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // Qt's own dialogs (files, printing, standard buttons) speak German too.
+    InstallQtTranslations(&app);
     // The program lives on in the notification area when its window is hidden,
     // and ends only through the main window.
     app.setQuitOnLastWindowClosed(false);

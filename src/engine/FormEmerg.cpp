@@ -107,7 +107,7 @@ void TFormEmerg::SetHook(Hook h)
 RestartResult TFormEmerg::RestartComputer(QWidget *parent)
 {
     const RestartResult result = SystemRestart::instance().requestRestart(RestartReason(), parent,
-        [parent](const QString &question) { return MessageDialog::Question(question, parent); });
+        [parent](const QString &question) { return MessageDialog::QuestionDefaultNo(question, parent); });
     if (result.outcome == RestartResult::Failed)
         MessageDialog::Error(result.error, parent);
     return result;

@@ -20,11 +20,18 @@ void TFrameAnimation::setActive(bool on)
         return;
     FActive = on;
     FFrame = 0;
-    if (on)
-        FTimer->start();
-    else
-        FTimer->stop();
+    RunWhileShown(FTimer, this, FActive);
     update();
+}
+
+bool TFrameAnimation::running() const
+{
+    return FTimer->isActive();
+}
+
+void TFrameAnimation::setOpaqueBackground(bool on)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, on);
 }
 
 bool TFrameAnimation::OnScreen(const QWidget *widget)
@@ -32,9 +39,34 @@ bool TFrameAnimation::OnScreen(const QWidget *widget)
     return widget->isVisible() && !widget->window()->isMinimized();
 }
 
+void TFrameAnimation::RunWhileShown(QTimer *timer, const QWidget *widget, bool wanted)
+{
+    if (wanted && OnScreen(widget)) {
+        if (!timer->isActive())
+            timer->start();
+    } else {
+        timer->stop();
+    }
+}
+
+void TFrameAnimation::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown again, also on the way back from a minimised window.
+    if (FActive && !FTimer->isActive())
+        FTimer->start();
+}
+
+void TFrameAnimation::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    FTimer->stop(); // also when the window is minimised: it stays "visible" then
+}
+
 void TFrameAnimation::step()
 {
     FFrame = (FFrame + 1) % FFrameCount;
+    // Painted at once: a posted update would wake the event loop a second time.
     if (OnScreen(this))
-        update();
+        repaint();
 }

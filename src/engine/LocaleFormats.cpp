@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <cmath>
+
 namespace LocaleFormats {
 
 QString ShortDateFormat()
@@ -80,6 +82,43 @@ double ParseTariff(const QString &text)
     bool ok = false;
     const double value = QLocale().toDouble(kept, &ok);
     return ok ? value : 0.0;
+}
+
+qint64 TariffMilliCents(const QString &text)
+{
+    return std::llround(ParseTariff(text) * 1000.0);
+}
+
+qint64 CostUnits(qint64 tariffMilliCents, int secondBilling, qint64 seconds)
+{
+    // A thousandth of a cent is 60 units; a second at T per minute is T/60.
+    if (secondBilling == 1)
+        return tariffMilliCents * seconds;
+    return tariffMilliCents * 60 * ((seconds + 59) / 60);
+}
+
+qint64 UnitsOfCents(double cents)
+{
+    return std::llround(cents * double(UnitsPerCent));
+}
+
+QString EuroText(qint64 units, int decimals, bool grouped)
+{
+    qint64 scale = UnitsPerCent * 100; // units per euro
+    qint64 digits = 1;
+    for (int i = 0; i < decimals; ++i) {
+        scale /= 10;
+        digits *= 10;
+    }
+    const bool negative = units < 0;
+    const qint64 magnitude = negative ? -units : units;
+    const qint64 rounded = (magnitude + scale / 2) / scale;
+    QLocale locale;
+    locale.setNumberOptions(grouped ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
+    QString text = locale.toString(rounded / digits);
+    if (decimals > 0)
+        text += locale.decimalPoint() + QStringLiteral("%1").arg(rounded % digits, decimals, 10, QLatin1Char('0'));
+    return negative && rounded != 0 ? locale.negativeSign() + text : text;
 }
 
 qint64 OnlineSeconds(const QString &text)

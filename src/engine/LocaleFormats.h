@@ -23,8 +23,19 @@ QString Duration(qint64 seconds);
 } // namespace LocaleFormats
 
 namespace Costs {
+/// Costs are counted in whole units so that half-way values round as by hand:
+/// tariffs have thousandths of a cent, and second billing divides by 60.
+constexpr qint64 UnitsPerCent = 60000;
 /// A tariff text as typed: the system's decimal separator or a decimal point.
 double ParseTariff(const QString &text);
+/// The tariff in thousandths of a cent per minute.
+qint64 TariffMilliCents(const QString &text);
+/// Cost units of an online time: every started minute in full, or each second.
+qint64 CostUnits(qint64 tariffMilliCents, int secondBilling, qint64 seconds);
+/// Units of a cent amount held as a double (FeeCents).
+qint64 UnitsOfCents(double cents);
+/// Euros with the given decimals, rounded half away from zero; grouped adds thousands separators.
+QString EuroText(qint64 units, int decimals, bool grouped);
 /// Seconds of an "hh:mm:ss" online time with unbounded hours; 0 for malformed text.
 qint64 OnlineSeconds(const QString &text);
 } // namespace Costs

@@ -39,13 +39,21 @@ void TOnLineDetect::setEnabled(bool enabled)
 void TOnLineDetect::Poll()
 {
     FTimer->stop();
-    const qsizetype previousCount = FNames.size();
+    const QStringList previousNames = FNames;
+    const RasConnStatus previousStatus = FLastStatus;
     FNames.clear();
     FLastStatus = RasConnStatus();
 
-    FDialUp->GetActiveConnections();
+    if (FDialUp->GetActiveConnections() < 0) {
+        // A failed enumeration says nothing about the connections: the last
+        // poll's answer stands.
+        FNames = previousNames;
+        FLastStatus = previousStatus;
+        restartTimer();
+        return;
+    }
 
-    if (FNames.size() != previousCount) {
+    if (FNames.size() != previousNames.size()) {
         // The handler may end the program and with it this component.
         const QPointer<TOnLineDetect> self(this);
         Q_EMIT OnChange();

@@ -47,7 +47,8 @@ public:
 
 public Q_SLOTS:
     /// One poll: enumerate, remember names and the last status, raise OnChange
-    /// when the number of connections differs from the previous poll.
+    /// when the number of connections differs from the previous poll. A poll
+    /// whose enumeration fails changes nothing.
     void Poll();
 
 Q_SIGNALS:

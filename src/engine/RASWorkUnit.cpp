@@ -41,6 +41,8 @@
 namespace {
 
 constexpr int ProceedInterval = 1000;
+// A connection that outlived the program: "handle;start;billed seconds;billed units;name".
+const QString OpenConnectionValue = QStringLiteral("OpenConnection");
 constexpr int ChkExternInterval = 500;
 constexpr int RedialWait = 3000;
 
@@ -111,6 +113,13 @@ TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, Settings
     setObjectName(QStringLiteral("RASWorkUnit"));
     if (m_host)
         m_ownLists = m_host->findChild<TRASStrList *>(QStringLiteral("RASStrList"));
+    // What the window shows without a connection, to return to when one ends.
+    if (auto *header = control<QHeaderView>("HeaderControl"); header && header->model()) {
+        for (int s = 0; s < header->model()->columnCount(); ++s)
+            m_headerCaptions << header->model()->headerData(s, Qt::Horizontal).toString();
+    }
+    for (int p = 0; p < 5; ++p)
+        m_panelCaptions << panelText(p);
     if (!m_ownLists)
         m_ownLists = new TRASStrList(this);
 
@@ -199,6 +208,7 @@ TRASWorkUnit::TRASWorkUnit(QWidget *mainWindow, DialUpService *service, Settings
     }
     ExternActive = false;
     applyStateToControls(ConnectionState);
+    forgetStaleOpenConnection();
 
     OnLineDetect = new TOnLineDetect(this, m_service);
     OnLineDetect->setObjectName(QStringLiteral("OnLineDetect"));
@@ -229,7 +239,43 @@ T *TRASWorkUnit::control(const char *name) const
 {
     if (!m_host)
         return nullptr;
-    return m_host->findChild<T *>(QLatin1String(name));
+    // A name names one control: a cached one of another kind is no match.
+    QPointer<QObject> &cached = m_controls[name];
+    if (cached)
+        return qobject_cast<T *>(cached.data());
+    T *found = m_host->findChild<T *>(QLatin1String(name));
+    if (found)
+        cached = found;
+    return found;
+}
+
+void TRASWorkUnit::setHeaderText(int section, const QString &text)
+{
+    auto *header = control<QHeaderView>("HeaderControl");
+    if (QAbstractItemModel *model = header ? header->model() : nullptr; model && section < model->columnCount())
+        model->setHeaderData(section, Qt::Horizontal, text);
+}
+
+QString TRASWorkUnit::panelText(int panel) const
+{
+    auto *bar = control<QStatusBar>("StatusBar");
+    const QLabel *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(panel)) : nullptr;
+    return label ? label->text() : QString();
+}
+
+void TRASWorkUnit::setPanelText(int panel, const QString &text)
+{
+    auto *bar = control<QStatusBar>("StatusBar");
+    if (auto *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(panel)) : nullptr)
+        label->setText(text);
+}
+
+void TRASWorkUnit::showNoConnectionInfo()
+{
+    for (int s = 0; s < m_headerCaptions.size(); ++s)
+        setHeaderText(s, m_headerCaptions.at(s));
+    for (int p : {0, 1, 3, 4})
+        setPanelText(p, m_panelCaptions.value(p));
 }
 
 void TRASWorkUnit::setControlText(const char *name, const QString &text)
@@ -564,12 +610,15 @@ void TRASWorkUnit::ApplyCurrentConnection()
 {
     auto *combo = control<QComboBox>("ComboBoxRAS");
     if (combo) {
-        if (!DFURec.ServiceStr.isEmpty()) {
-            combo->setCurrentIndex(combo->findText(DFURec.ServiceStr, Qt::MatchFixedString));
-        } else if (combo->count() > 0) {
-            combo->setCurrentIndex(0);
+        int index = DFURec.ServiceStr.isEmpty() ? -1 : combo->findText(DFURec.ServiceStr, Qt::MatchFixedString);
+        if (index < 0 && combo->count() > 0) {
+            // The connection shown is the one dialed: a stored name that is
+            // gone gives way to the first connection, in memory only.
+            index = 0;
             DFURec.ServiceStr = combo->itemText(0);
+            PluginManager->SendCommand(ModuleCommand::SelectedConnection, DFURec.ServiceStr);
         }
+        combo->setCurrentIndex(index);
     } else if (DFURec.ServiceStr.isEmpty() && !m_entryNames.isEmpty()) {
         DFURec.ServiceStr = m_entryNames.first();
     }
@@ -610,6 +659,16 @@ void TRASWorkUnit::ApplyCurrentConnection()
         async->setChecked(DFURec.SyncAsync == 1);
     updateCaption();
     ShowConnectionData(DFURec.ServiceStr);
+    // Another connection shown without a session: the last session's time and
+    // cost are not its values.
+    if ((ConnectionState == Offline || ConnectionState == Ended)
+        && m_appliedEntry.compare(DFURec.ServiceStr, Qt::CaseInsensitive) != 0) {
+        showNoConnectionInfo();
+        FeeCents = 0;
+        setControlText("EditOnline", QStringLiteral("00:00:00"));
+        setControlText("EditCurrent", CostText(0));
+    }
+    m_appliedEntry = DFURec.ServiceStr;
 }
 
 void TRASWorkUnit::updateCaption()
@@ -700,6 +759,7 @@ void TRASWorkUnit::SetConnectionState(int state)
         updateCaption();
         TimerDisCon->stop();
         completeFeeRecord();
+        showNoConnectionInfo();
         break;
     case Online: {
         showFirstCharge();
@@ -710,6 +770,10 @@ void TRASWorkUnit::SetConnectionState(int state)
         const QDateTime now = Clock::Now();
         PendingFeeRecord = LocaleFormats::ShortDate(now.date()) + u';' + LocaleFormats::LongTime(now.time()) + u';'
             + line.Name + u';' + line.Phone + u';' + ReadTariff(item) + QLatin1String(" Ct/min;");
+        m_sessionStart = now;
+        m_sessionEntry = item;
+        m_billedSeconds = 0;
+        m_billedUnits = 0;
         TimerProceed->stop();
         ExternShown = false;
         break;
@@ -720,6 +784,9 @@ void TRASWorkUnit::SetConnectionState(int state)
         break;
     case Dialing:
         FeeCents = 0;
+        // The last call's time and cost are not this one's.
+        setControlText("EditOnline", QStringLiteral("00:00:00"));
+        setControlText("EditCurrent", CostText(0));
         if (auto *progress = control<QProgressBar>("WaitProgress"))
             progress->setValue(0);
         DialSeconds = 0;
@@ -733,6 +800,7 @@ void TRASWorkUnit::SetConnectionState(int state)
         updateCaption();
         TimerDisCon->stop();
         completeFeeRecord();
+        showNoConnectionInfo();
         break;
     default:
         break;
@@ -751,8 +819,8 @@ void TRASWorkUnit::SetConnectionState(int state)
 void TRASWorkUnit::showFirstCharge()
 {
     // The cost of the first minute, or of the first second with second billing.
-    const double tariff = Costs::ParseTariff(TariffText);
-    setControlText("EditCurrent", CostText(SecondBilling == 1 ? tariff / 60.0 : tariff));
+    const qint64 units = Costs::CostUnits(Costs::TariffMilliCents(TariffText), SecondBilling == 1 ? 1 : 0, 1);
+    setControlText("EditCurrent", CostText(double(units) / double(Costs::UnitsPerCent)));
 }
 
 void TRASWorkUnit::completeFeeRecord()
@@ -762,7 +830,15 @@ void TRASWorkUnit::completeFeeRecord()
     QString online = QStringLiteral("00:00:00");
     if (auto *edit = control<QLineEdit>("EditOnline"))
         online = edit->text();
-    PendingFeeRecord += online + u';' + FeeRecordText(FeeCents);
+    qint64 units = Costs::UnitsOfCents(FeeCents);
+    if (m_billedSeconds > 0 || m_billedUnits > 0) {
+        // Continued after a restart: the earlier record charged the start.
+        online = LocaleFormats::Duration(Costs::OnlineSeconds(online) - m_billedSeconds);
+        units = std::max<qint64>(0, units - m_billedUnits);
+        m_billedSeconds = 0;
+        m_billedUnits = 0;
+    }
+    PendingFeeRecord += online + u';' + FeeRecordText(double(units) / double(Costs::UnitsPerCent));
     m_ownLists->Append(QStringLiteral("FeeReport"), PendingFeeRecord);
     PendingFeeRecord.clear();
     if (StartSettings.AutoStart && SaveFeeList)
@@ -771,34 +847,90 @@ void TRASWorkUnit::completeFeeRecord()
 
 void TRASWorkUnit::CompletePendingFeeRecord()
 {
+    const bool open = StartSettings.FeeRecord && !PendingFeeRecord.isEmpty() && !PendingFeeRecord.contains(u'€')
+        && (ConnectionState == Online || ConnectionState == ExternalOnline);
     completeFeeRecord();
+    if (open)
+        rememberOpenConnection();
+}
+
+void TRASWorkUnit::rememberOpenConnection()
+{
+    // The connection's handle: the module dialed our own one with a handle of its own.
+    RasHandle handle = ConnectionState == ExternalOnline ? RWDialUp->LastHandle : 0;
+    if (handle == 0) {
+        QList<RasConnection> connections;
+        if (m_service->enumConnections(&connections) == RasError::Success) {
+            for (const RasConnection &connection : std::as_const(connections)) {
+                if (connection.entryName.compare(m_sessionEntry, Qt::CaseInsensitive) == 0)
+                    handle = connection.handle;
+            }
+        }
+    }
+    if (handle == 0 || !m_sessionStart.isValid())
+        return;
+    // Everything charged since the start, this record and any before it.
+    const auto *edit = control<QLineEdit>("EditOnline");
+    const qint64 seconds = Costs::OnlineSeconds(edit ? edit->text() : QString());
+    const QStringList fields{QString::number(handle), m_sessionStart.toString(Qt::ISODate), QString::number(seconds),
+                             QString::number(Costs::UnitsOfCents(FeeCents)), m_sessionEntry};
+    m_store->writeString(RegKey::Ras(), OpenConnectionValue, fields.join(u';'));
+}
+
+void TRASWorkUnit::forgetStaleOpenConnection()
+{
+    const QString text = m_store->readString(RegKey::Ras(), OpenConnectionValue);
+    if (text.isEmpty())
+        return;
+    QList<RasConnection> connections;
+    if (m_service->enumConnections(&connections) != RasError::Success)
+        return; // no answer: the watch decides later
+    const RasHandle handle = text.section(u';', 0, 0).toULongLong();
+    const QString name = text.section(u';', 4);
+    for (const RasConnection &connection : std::as_const(connections)) {
+        if (connection.handle == handle && connection.entryName.compare(name, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    m_store->deleteValue(RegKey::Ras(), OpenConnectionValue);
+}
+
+bool TRASWorkUnit::continueOpenConnection(RasHandle handle, const QString &entryName)
+{
+    const QString text = m_store->readString(RegKey::Ras(), OpenConnectionValue);
+    if (text.isEmpty())
+        return false;
+    const QStringList fields = text.split(u';');
+    const QDateTime start = QDateTime::fromString(fields.value(1), Qt::ISODate);
+    if (fields.size() < 5 || fields.at(0).toULongLong() != handle
+        || text.section(u';', 4).compare(entryName, Qt::CaseInsensitive) != 0 || !start.isValid())
+        return false;
+    m_store->deleteValue(RegKey::Ras(), OpenConnectionValue);
+    m_sessionStart = start;
+    m_billedSeconds = fields.at(2).toLongLong();
+    m_billedUnits = fields.at(3).toLongLong();
+    return true;
 }
 
 double TRASWorkUnit::RunningCost(const QString &tariffText, int secondBilling, const QString &onlineTime,
                                  double previousCents)
 {
-    const double tariff = Costs::ParseTariff(tariffText.isEmpty() ? QStringLiteral("0") : tariffText);
+    const qint64 tariff = Costs::TariffMilliCents(tariffText.isEmpty() ? QStringLiteral("0") : tariffText);
     const qint64 seconds = Costs::OnlineSeconds(onlineTime.isEmpty() ? QStringLiteral("00:00:00") : onlineTime);
-    if (secondBilling == 0) {
-        // Every started minute costs a full minute, computed from the whole
-        // online time so a skipped second cannot skip a minute.
-        if (seconds <= 0)
-            return previousCents;
-        return tariff * double((seconds + 59) / 60);
-    }
-    if (secondBilling == 1)
-        return tariff * double(seconds) / 60.0;
+    // Every started minute costs a full minute, computed from the whole
+    // online time so a skipped second cannot skip a minute.
+    if ((secondBilling == 0 && seconds > 0) || secondBilling == 1)
+        return double(Costs::CostUnits(tariff, secondBilling, seconds)) / double(Costs::UnitsPerCent);
     return previousCents;
 }
 
 QString TRASWorkUnit::CostText(double cents)
 {
-    return LocaleFormats::Fixed(cents / 100.0, 2) + QStringLiteral(" €");
+    return Costs::EuroText(Costs::UnitsOfCents(cents), 2, false) + QStringLiteral(" €");
 }
 
 QString TRASWorkUnit::FeeRecordText(double cents)
 {
-    return LocaleFormats::Number(cents / 100.0, 4) + QStringLiteral(" €");
+    return Costs::EuroText(Costs::UnitsOfCents(cents), 4, true) + QStringLiteral(" €");
 }
 
 void TRASWorkUnit::EditOnlineChange()
@@ -821,21 +953,13 @@ void TRASWorkUnit::ShowConnectionInfo()
 {
     const QStringList info = m_ownLists->Lines(QStringLiteral("RASInfo"));
     const auto line = [&info](int i) { return i < info.size() ? info.at(i) : QString(); };
-    if (auto *header = control<QHeaderView>("HeaderControl")) {
-        if (QAbstractItemModel *model = header->model()) {
-            const int sections[4] = {0, 1, 4, 2};
-            for (int s = 0; s < 4 && s < model->columnCount(); ++s)
-                model->setHeaderData(s, Qt::Horizontal, line(sections[s]));
-        }
-    }
+    const int sections[4] = {0, 1, 4, 2};
+    for (int s = 0; s < 4; ++s)
+        setHeaderText(s, line(sections[s]));
     IdleCheck();
-    if (auto *bar = control<QStatusBar>("StatusBar")) {
-        const int panels[4][2] = {{1, 3}, {3, 5}, {0, 6}, {4, 7}};
-        for (const auto &p : panels) {
-            if (auto *label = bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(p[0])))
-                label->setText(line(p[1]));
-        }
-    }
+    const int panels[4][2] = {{1, 3}, {3, 5}, {0, 6}, {4, 7}};
+    for (const auto &p : panels)
+        setPanelText(p[0], line(p[1]));
 }
 
 QString TRASWorkUnit::CounterDigits(const QString &text)
@@ -855,16 +979,11 @@ void TRASWorkUnit::IdleCheck()
         return;
     }
     const QStringList info = m_ownLists->Lines(QStringLiteral("RASInfo"));
-    auto *bar = control<QStatusBar>("StatusBar");
-    const auto panel = [bar](int i) {
-        const QLabel *label = bar ? bar->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i)) : nullptr;
-        return label ? label->text() : QString();
-    };
     const auto line = [&info](int i) { return i < info.size() ? info.at(i) : QString(); };
     // Idle only when neither counter moved: a download that only receives is
     // traffic too. Counters compare by their digits, whatever separators they hold.
-    const bool sentSame = CounterDigits(panel(1)) == CounterDigits(line(3));
-    const bool receivedSame = CounterDigits(panel(3)) == CounterDigits(line(5));
+    const bool sentSame = CounterDigits(panelText(1)) == CounterDigits(line(3));
+    const bool receivedSame = CounterDigits(panelText(3)) == CounterDigits(line(5));
     if (sentSame && receivedSame) {
         if (!TimerDisCon->isActive())
             TimerDisCon->start();
@@ -944,16 +1063,24 @@ void TRASWorkUnit::TimerChkExternTimer()
                 if (RWDialUp->FindActiveConnection())
                     BeginExternalSession();
             } catch (const EDialUpError &error) {
-                // Shown once; the connection is still timed and its end noticed.
-                m_externLookupFailed = true;
-                MessageDialog::Error(error.message(), m_host);
+                // A connection still being set up has no addresses yet: the
+                // next tick looks again. Other errors are shown once; the
+                // connection is still timed and its end noticed.
+                if (error.message() != QString::number(RasError::ProjectionNotComplete)) {
+                    m_externLookupFailed = true;
+                    MessageDialog::Error(error.message(), m_host);
+                }
             }
         }
         if (ExternStart.isNull())
             ExternStart = Clock::Now();
     }
-    if (auto *online = control<QLineEdit>("EditOnline"))
-        online->setText(LocaleFormats::Duration(ExternStart.secsTo(Clock::Now())));
+    // Twice a second, but the time shown changes once: no repaint for the same text.
+    if (auto *online = control<QLineEdit>("EditOnline")) {
+        const QString text = LocaleFormats::Duration(ExternStart.secsTo(Clock::Now()));
+        if (online->text() != text)
+            online->setText(text);
+    }
     TimerChkExtern->start();
 }
 
@@ -968,18 +1095,14 @@ void TRASWorkUnit::BeginExternalSession()
     const QString localIp = RWDialUp->LocalIP;
     const QString remoteIp = RWDialUp->RemoteIP;
     setControlText("MsgLabel", QStringLiteral("Externe Verbindung ist online\n(siehe Titelzeile)"));
-    if (auto *header = control<QHeaderView>("HeaderControl")) {
-        if (QAbstractItemModel *model = header->model(); model && model->columnCount() >= 4) {
-            model->setHeaderData(1, Qt::Horizontal, deviceType);
-            model->setHeaderData(3, Qt::Horizontal, deviceName);
-        }
-    }
-    if (auto *bar = control<QStatusBar>("StatusBar")) {
-        if (auto *p0 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel0")))
-            p0->setText(localIp);
-        if (auto *p4 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel4")))
-            p4->setText(remoteIp);
-    }
+    // Only what is known of this connection: its name and device; rate and
+    // counters are not reported for it.
+    showNoConnectionInfo();
+    setHeaderText(0, entryName);
+    setHeaderText(1, deviceType);
+    setHeaderText(3, deviceName);
+    setPanelText(0, localIp);
+    setPanelText(4, remoteIp);
 
     // The external entry's own number and data, also when a dialer created the
     // entry after the connection list was built.
@@ -993,19 +1116,31 @@ void TRASWorkUnit::BeginExternalSession()
         line.Fee = ReadTariff(entryName);
     }
 
+    // The same connection as at the end of the last run: it keeps its start,
+    // and its record charges only what the last one did not.
+    const QDateTime now = Clock::Now();
+    m_sessionEntry = entryName;
+    m_billedSeconds = 0;
+    m_billedUnits = 0;
+    m_sessionStart = now;
+    const bool continued = continueOpenConnection(RWDialUp->LastHandle, entryName);
+    const QDateTime recordStart = m_sessionStart.addSecs(m_billedSeconds);
+
     AppendProtocol(QStringLiteral("Externe Verbindung: "));
     AppendProtocol(QStringLiteral("  -  DFÜ, Rufnummer: ") + entryName + QStringLiteral(", ") + line.Phone);
     AppendProtocol(QStringLiteral("  -  Gerät, Typ    : ") + deviceName + QStringLiteral(", ") + deviceType);
     AppendProtocol(QStringLiteral("  -  zwischen Lokal: ") + localIp + QStringLiteral(" und Remote: ") + remoteIp);
-    const QDateTime now = Clock::Now();
-    AppendProtocol(QStringLiteral("Start-Datum/Zeit: ") + LocaleFormats::DateTime(now)
+    AppendProtocol(QStringLiteral("Start-Datum/Zeit: ") + LocaleFormats::DateTime(m_sessionStart)
                    + QStringLiteral(" - hh:min:sec"));
 
     TariffText = ReadTariff(entryName).left(7);
     SecondBilling = ReadBilling(entryName);
     showFirstCharge();
 
-    PendingFeeRecord = LocaleFormats::ShortDate(now.date()) + u';' + LocaleFormats::LongTime(now.time()) + u';';
+    PendingFeeRecord = LocaleFormats::ShortDate(recordStart.date()) + u';' + LocaleFormats::LongTime(recordStart.time())
+        + u';';
+    if (continued)
+        ExternStart = m_sessionStart;
     if (StartSettings.FeeRecord)
         PendingFeeRecord += line.Name + u';' + line.Phone + u';' + ReadTariff(entryName) + QStringLiteral(" Ct/min;");
     else

@@ -2,10 +2,12 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #pragma once
 
+#include "DialUpService.h"
 #include "EngineSettings.h"
 #include "PluginInterface.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -15,7 +17,6 @@ class QAction;
 class QActionGroup;
 class QTimer;
 class QWidget;
-class DialUpService;
 class SettingsStore;
 class TDialUp;
 class TOnLineDetect;
@@ -120,7 +121,9 @@ public:
                               double previousCents);
     static QString CostText(double cents);
     static QString FeeRecordText(double cents);
-    /// Completes a pending fee record with the online time and cost so far (program end).
+    /// Completes a pending fee record with the online time and cost so far
+    /// (program end). A connection still up is remembered, so that the next
+    /// run continues it and bills only what this record did not.
     void CompletePendingFeeRecord();
 
     // Session protocol
@@ -191,6 +194,14 @@ private:
     QString entryLine(const QString &name);
     QStringList *entries();
     bool writeProtocolFile(QString *error);
+    void setHeaderText(int section, const QString &text);
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString &text);
+    /// Header row and status panels as they stand without a connection.
+    void showNoConnectionInfo();
+    void rememberOpenConnection();
+    void forgetStaleOpenConnection();
+    bool continueOpenConnection(RasHandle handle, const QString &entryName);
 
     QPointer<QWidget> m_host;
     DialUpService *m_service;
@@ -202,4 +213,17 @@ private:
     bool m_idleDialogOpen = false;
     bool m_externLookupFailed = false;
     bool m_reloadPending = false;
+    // The header and status panel texts of the window without a connection,
+    // and the connection whose values the window shows.
+    QStringList m_headerCaptions;
+    QStringList m_panelCaptions;
+    QString m_appliedEntry;
+    // Controls by name, found once: the watches look them up several times a second.
+    mutable QHash<const char *, QPointer<QObject>> m_controls;
+    // The session being billed, and what earlier records of the same
+    // connection (before a program restart) already charged.
+    QDateTime m_sessionStart;
+    QString m_sessionEntry;
+    qint64 m_billedSeconds = 0;
+    qint64 m_billedUnits = 0;
 };

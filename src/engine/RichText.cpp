@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -27,10 +28,16 @@ constexpr int kMaxUnicodeSkip = 64;
 constexpr int kMaxHalfPoints = 3276; // 1638 pt, the largest size word processors offer
 constexpr int kScreenDpi = 96;
 
-enum class Destination { Text, Skip, FontTable, ColorTable };
+enum class Destination { Text, Skip, FontTable, ColorTable, Footnote };
+
+constexpr int kAnsiCodePage = 1252;
+constexpr int kMacCodePage = 10000;
+// Not a code page: the Symbol font's own mapping (Windows calls it CP_SYMBOL).
+constexpr int kSymbolCodePage = 42;
 
 struct State {
     Destination dest = Destination::Text;
+    bool hidden = false;
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -44,7 +51,7 @@ struct State {
 
     void resetCharacter()
     {
-        bold = italic = underline = strike = false;
+        hidden = bold = italic = underline = strike = false;
         halfPoints = 0;
         font = -1;
         color = background = 0;
@@ -55,8 +62,9 @@ bool isSkippedDestination(QByteArrayView word)
 {
     static const QByteArrayView words[] = {
         "annotation", "atnauthor", "atnid", "author", "bkmkend", "bkmkstart", "colorschememapping", "comment",
-        "datastore", "docvar", "doccomm", "fldinst", "filetbl", "footer", "footerf", "footerl", "footerr",
-        "footnote", "generator", "header", "headerf", "headerl", "headerr", "info", "keywords", "latentstyles",
+        "aftncn", "aftnsep", "aftnsepc", "datastore", "docvar", "doccomm", "fldinst", "filetbl", "footer",
+        "footerf", "footerl", "footerr", "ftncn", "ftnsep", "ftnsepc", "generator", "header", "headerf",
+        "headerl", "headerr", "info", "keywords", "latentstyles",
         "listoverridetable", "listtable", "mmathPr", "nonshppict", "object", "objdata", "operator", "pgdsctbl",
         "pict", "pn", "pnseclvl", "private", "revtbl", "rsidtbl", "shp", "shppict", "stylesheet", "subject",
         "tc", "themedata", "title", "txe", "userprops", "xe", "xmlnstbl",
@@ -81,6 +89,111 @@ char16_t specialCharacter(QByteArrayView word)
             return e.ch;
     }
     return 0;
+}
+
+// The code page of a font's \fcharsetN; 0 for the document's own.
+int charsetCodePage(int charset)
+{
+    switch (charset) {
+    case 2: return kSymbolCodePage;
+    case 77: return kMacCodePage;
+    case 88: return 10029;
+    case 89: return 10007;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return 0;
+    }
+}
+
+// The Symbol font's characters 0x20..0xFF; 0 where it has none.
+char16_t symbolCharacter(unsigned char b)
+{
+    static const char16_t upper[] = {
+        // 0xA0
+        0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194, 0x2190,
+        0x2191, 0x2192, 0x2193,
+        // 0xB0
+        0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022, 0x00F7, 0x2260, 0x2261, 0x2248, 0x2026,
+        0x23D0, 0x23AF, 0x21B5,
+        // 0xC0
+        0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229, 0x222A, 0x2283, 0x2287, 0x2284, 0x2282,
+        0x2286, 0x2208, 0x2209,
+        // 0xD0
+        0x2220, 0x2207, 0x00AE, 0x00A9, 0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0,
+        0x21D1, 0x21D2, 0x21D3,
+        // 0xE0
+        0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C, 0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7,
+        0x23A8, 0x23A9, 0x23AA,
+        // 0xF0
+        0, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F, 0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB,
+        0x23AC, 0x23AD, 0,
+    };
+    // Greek letters in the places of the Latin ones, A..Z and a..z.
+    static const char16_t greekUpper[] = u"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
+    static const char16_t greekLower[] = u"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
+    if (b >= 0xA0)
+        return upper[b - 0xA0];
+    if (b >= 'A' && b <= 'Z')
+        return greekUpper[b - 'A'];
+    if (b >= 'a' && b <= 'z')
+        return greekLower[b - 'a'];
+    switch (b) {
+    case 0x22: return 0x2200;
+    case 0x24: return 0x2203;
+    case 0x27: return 0x220B;
+    case 0x2A: return 0x2217;
+    case 0x2D: return 0x2212;
+    case 0x40: return 0x2245;
+    case 0x5C: return 0x2234;
+    case 0x5E: return 0x22A5;
+    case 0x60: return 0x203E;
+    case 0x7E: return 0x223C;
+    default: return b >= 0x20 && b < 0x7F ? char16_t(b) : 0;
+    }
+}
+
+QString decodeCodePage(const QByteArray &bytes, int codePage)
+{
+    if (codePage == kSymbolCodePage) {
+        QString text;
+        text.reserve(bytes.size());
+        for (const char b : bytes) {
+            if (const char16_t c = symbolCharacter(static_cast<unsigned char>(b)))
+                text += QChar(c);
+        }
+        return text;
+    }
+    if (codePage != kAnsiCodePage && codePage > 0) {
+        QByteArray name;
+        switch (codePage) {
+        case 932: name = "windows-31j"; break;
+        case 65001: name = "UTF-8"; break;
+        case 20866: name = "KOI8-R"; break;
+        case 437: case 850: case 852: case 855: case 857: case 860: case 861: case 862: case 863: case 864:
+        case 865: case 866: case 869:
+            name = "IBM" + QByteArray::number(codePage);
+            break;
+        default: name = "windows-" + QByteArray::number(codePage); break;
+        }
+        QStringDecoder decoder(name.constData());
+        if (decoder.isValid())
+            return decoder.decode(bytes);
+    }
+    return TextFile::decode(bytes); // Windows-1252, also for code pages this system cannot read
 }
 
 int hexValue(char c)
@@ -137,9 +250,12 @@ public:
                 break;
             case '\r':
             case '\n':
+                // Writers wrap lines anywhere, also between "{" and "\*".
+                FGroupStart = atGroupStart;
                 break;
             case '\t':
-                appendChar(u'\t');
+                if (!consumeUnicodeSkip())
+                    appendChar(u'\t');
                 break;
             default:
                 if (static_cast<unsigned char>(c) >= 0x20)
@@ -174,6 +290,7 @@ private:
         }
         if (FState.dest == Destination::FontTable)
             storeFontName();
+        decodePending(); // the bytes belong to this group's font and destination
         if (FStack.empty())
             return true;
         FState = FStack.back();
@@ -282,6 +399,18 @@ private:
             FRed = FGreen = FBlue = -1;
             return;
         }
+        if (word == "footnote") {
+            // Kept as a note at the end, unless it is inside something skipped.
+            const bool inText = FStack.empty() || FStack.back().dest == Destination::Text;
+            if (FOverflow == 0 && inText) {
+                decodePending();
+                FState.dest = Destination::Footnote;
+                FNotes.append(QString());
+            } else {
+                FState.dest = Destination::Skip;
+            }
+            return;
+        }
         if (isSkippedDestination(word)) {
             FState.dest = Destination::Skip;
             return;
@@ -292,6 +421,10 @@ private:
             if (word == "f") {
                 storeFontName();
                 FFontNumber = param;
+            } else if (word == "fcharset") {
+                FFontCharset = param;
+            } else if (word == "cpg") {
+                FFontCodePage = param;
             }
             return;
         }
@@ -311,6 +444,16 @@ private:
         const bool on = !hasParam || param != 0;
         if (word == "par" || word == "sect" || word == "page" || word == "row") {
             paragraph();
+        } else if (word == "chftn") {
+            // The footnote's number: the next one in the text, its own in the note.
+            const qsizetype number = FNotes.size() + (FState.dest == Destination::Footnote ? 0 : 1);
+            appendText(u'[' + QString::number(number) + u']');
+        } else if (word == "ansicpg" || word == "mac" || word == "pc" || word == "pca") {
+            decodePending();
+            if (word == "ansicpg")
+                FDocCodePage = param > 0 ? param : kAnsiCodePage;
+            else
+                FDocCodePage = word == "mac" ? kMacCodePage : word == "pc" ? 437 : 850;
         } else if (const char16_t ch = specialCharacter(word)) {
             appendChar(ch);
         } else if (word == "u") {
@@ -335,8 +478,12 @@ private:
     void characterWord(QByteArrayView word, bool hasParam, int param, bool on)
     {
         State &s = FState;
+        if (word == "plain" || word == "f" || word == "deff")
+            decodePending(); // the bytes so far are in the old font's code page
         if (word == "plain")
             s.resetCharacter();
+        else if (word == "v")
+            s.hidden = on;
         else if (word == "b")
             s.bold = on;
         else if (word == "i")
@@ -377,6 +524,8 @@ private:
         qint64 code = param;
         if (code < 0)
             code += 0x10000;
+        if (code >= 0xF020 && code <= 0xF0FF && currentCodePage() == kSymbolCodePage)
+            code = symbolCharacter(static_cast<unsigned char>(code - 0xF000)); // the font's private-use copy
         if (code >= 0 && code <= 0xFFFF) {
             const char16_t c = char16_t(code);
             if (c == QChar::ParagraphSeparator)
@@ -416,9 +565,10 @@ private:
         }
         if (consumeUnicodeSkip())
             return;
-        if (!hasText(char16_t(static_cast<unsigned char>(b))))
+        if (FState.hidden || !hasText(char16_t(static_cast<unsigned char>(b))))
             return;
-        prepareText();
+        if (FState.dest == Destination::Text)
+            prepareText();
         FBytes += b;
     }
 
@@ -426,14 +576,39 @@ private:
 
     void appendText(const QString &text)
     {
-        if (skipping() || FState.dest != Destination::Text)
+        if (skipping() || FState.hidden)
+            return;
+        if (FState.dest == Destination::Footnote) {
+            decodePending();
+            FNotes.last() += text;
+            return;
+        }
+        if (FState.dest != Destination::Text)
             return;
         prepareText();
-        if (!FBytes.isEmpty()) {
-            FRun += TextFile::decode(FBytes);
-            FBytes.clear();
-        }
+        decodePending();
         FRun += text;
+    }
+
+    int currentCodePage() const
+    {
+        const int font = FState.font >= 0 ? FState.font : FDefaultFont;
+        const int codePage = FFontCodePages.value(font, 0);
+        return codePage > 0 ? codePage : FDocCodePage;
+    }
+
+    // Text bytes are collected and decoded together, since one character may
+    // take two of them; this runs before the font or destination changes.
+    void decodePending()
+    {
+        if (FBytes.isEmpty())
+            return;
+        const QString text = decodeCodePage(FBytes, currentCodePage());
+        FBytes.clear();
+        if (FState.dest == Destination::Footnote)
+            FNotes.last() += text;
+        else
+            FRun += text;
     }
 
     // Called before any text is added: opens the pending paragraph and starts a
@@ -458,10 +633,7 @@ private:
 
     void flush()
     {
-        if (!FBytes.isEmpty()) {
-            FRun += TextFile::decode(FBytes);
-            FBytes.clear();
-        }
+        decodePending();
         if (!FRun.isEmpty()) {
             FCursor.insertText(FRun, FRunFormat);
             FRun.clear();
@@ -472,6 +644,11 @@ private:
     // when text follows, so "Zeile\par}" reads as one line.
     void paragraph()
     {
+        if (!skipping() && FState.dest == Destination::Footnote) {
+            decodePending();
+            FNotes.last() += u' ';
+            return;
+        }
         if (skipping() || FState.dest != Destination::Text)
             return;
         if (FBlockPending)
@@ -491,21 +668,57 @@ private:
 
     void finish()
     {
+        if (FState.dest == Destination::Footnote)
+            decodePending(); // a truncated note
         flush();
         if (!FBlockPending && FBlockHasText)
             setAlignment(FTextAlign);
+        appendNotes();
         FCursor.endEditBlock();
+    }
+
+    // Footnotes follow the text, below a short rule, one paragraph each.
+    void appendNotes()
+    {
+        QStringList notes;
+        for (const QString &note : std::as_const(FNotes)) {
+            const QString text = note.simplified();
+            if (!text.isEmpty())
+                notes << text;
+        }
+        if (notes.isEmpty())
+            return;
+        notes.prepend(QStringLiteral("__________"));
+        bool first = FCursor.document()->isEmpty();
+        for (const QString &note : std::as_const(notes)) {
+            if (!first)
+                FCursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            first = false;
+            FCursor.insertText(note, QTextCharFormat());
+        }
     }
 
     void storeFontName()
     {
         if (FFontNumber >= 0) {
-            const QString name = TextFile::decode(FFontName).trimmed();
+            int codePage = FFontCodePage > 0 ? FFontCodePage : charsetCodePage(FFontCharset);
+            const QString name = decodeCodePage(FFontName, codePage == kSymbolCodePage ? FDocCodePage
+                                                           : codePage > 0              ? codePage
+                                                                                       : FDocCodePage)
+                                     .trimmed();
+            // Only the Symbol font itself has the Symbol mapping; other symbol
+            // fonts draw their own pictures in the places of letters.
+            if (codePage == kSymbolCodePage && name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) != 0)
+                codePage = 0;
+            if (codePage > 0)
+                FFontCodePages.insert(FFontNumber, codePage);
             if (!name.isEmpty())
                 FFonts.insert(FFontNumber, name);
         }
         FFontName.clear();
         FFontNumber = -1;
+        FFontCharset = 0;
+        FFontCodePage = 0;
     }
 
     QTextCharFormat currentFormat() const
@@ -554,9 +767,14 @@ private:
     Qt::Alignment FTextAlign = Qt::AlignLeft;
 
     QHash<int, QString> FFonts;
+    QHash<int, int> FFontCodePages;
+    int FDocCodePage = kAnsiCodePage;
     int FDefaultFont = -1;
     int FFontNumber = -1;
+    int FFontCharset = 0;
+    int FFontCodePage = 0;
     QByteArray FFontName;
+    QStringList FNotes;
     QList<QColor> FColors;
     int FRed = -1;
     int FGreen = -1;

@@ -10,6 +10,9 @@ class QTextDocument;
  * Reader and writer for the small part of RTF the program's texts use:
  * paragraphs, bold, italic, underline, strike-out, font size, font and colour
  * tables, alignment, tabs, line breaks, Windows-1252 characters and \uN.
+ * The reader also takes bytes in the code page of their font or document
+ * (\fcharsetN, \cpgN, \ansicpgN, \mac) and the Symbol font's characters,
+ * leaves hidden text (\v) out and keeps footnotes as notes at the end.
  *
  * The reader is tolerant: unknown control words and destinations are skipped,
  * unbalanced or truncated input ends quietly, nesting is bounded, so no input

@@ -109,14 +109,34 @@ int DialUpService::showModemSettings(QObject *)
     return RasError::InvalidParameter;
 }
 
+QString entryNameError(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("Bitte geben Sie einen Namen für die Verbindung ein.");
+    if (trimmed.size() > 256)
+        return QStringLiteral("Der Name der Verbindung ist zu lang (höchstens 256 Zeichen).");
+    if (trimmed.startsWith(u'.'))
+        return QStringLiteral("Der Name der Verbindung darf nicht mit einem Punkt beginnen.");
+    for (const QChar c : name) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph)
+            return QStringLiteral("Der Name der Verbindung darf keine Steuerzeichen wie Tabulator oder "
+                                  "Zeilenumbruch enthalten.");
+    }
+    for (const QChar c : {u'[', u']', u'\\', u'/'}) {
+        if (trimmed.contains(c))
+            return QStringLiteral("Der Name der Verbindung darf die Zeichen [ ] \\ / nicht enthalten.");
+    }
+    return QString();
+}
+
 int DialUpService::validateEntryName(const QString &entryName)
 {
     const QString trimmed = entryName.trimmed();
-    if (trimmed.isEmpty() || trimmed.size() > 256 || trimmed.startsWith(u'.')
-        || trimmed.contains(u'[') || trimmed.contains(u']') || trimmed.contains(u'\n')
-        || trimmed.contains(u'\r') || trimmed.contains(u'\\') || trimmed.contains(u'/')) {
+    if (!entryNameError(entryName).isEmpty())
         return RasError::InvalidName;
-    }
     QStringList names;
     if (enumEntries(&names) == RasError::Success) {
         for (const QString &name : std::as_const(names)) {

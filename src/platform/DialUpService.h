@@ -236,6 +236,12 @@ QString dialUpBackendValueName();
 /// German text of a RAS error number, as the system's error string table has it.
 QString rasErrorText(int error);
 
+/// Why name cannot name a phone-book entry, as a German sentence for the user
+/// (empty, too long, a leading dot, control characters such as a TAB, which
+/// would shift the fields of the lists that hold names, or [ ] \ /); empty
+/// when it can. Whether an entry of that name exists is not checked here.
+QString entryNameError(const QString &name);
+
 #ifdef Q_OS_WIN
 /// The Windows dial-up networking service (rasapi32.dll, rnaph.dll as fallback).
 std::unique_ptr<DialUpService> createWindowsRasService();

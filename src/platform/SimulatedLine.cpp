@@ -25,7 +25,7 @@ namespace {
 // query, then any reader removes it.
 constexpr qint64 endedLifetimeMs = 60000;
 // How often a reader checks that a connection's dialing process still runs.
-constexpr qint64 ownerCheckIntervalMs = 250;
+constexpr qint64 ownerCheckIntervalMs = 1000;
 
 const QString &defaultModem()
 {

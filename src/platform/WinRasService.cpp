@@ -8,10 +8,13 @@
 // Errors of the lookup ("Error opening rasapi.dll", "Error opening rnaph.dll",
 // "Function <name> not found!") are not thrown across the service interface:
 // the call returns ERROR_MOD_NOT_FOUND (126) or ERROR_PROC_NOT_FOUND (127) and
-// errorString() of that number gives the text of the last such failure.
+// errorString() of that number gives the text of the last such failure. The
+// user sees each such text once in an error box, so a system without dial-up
+// networking does not pass for an empty phone book.
 #include "DialUpService.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QObject>
@@ -597,6 +600,9 @@ public:
 
     int validateEntryName(const QString &entryName) override
     {
+        // Control characters would shift the fields of the lists that hold names.
+        if (!entryNameError(entryName).isEmpty())
+            return RasError::InvalidName;
         int error = 0;
         const auto fn = bind<FnValidateEntryName>("RasValidateEntryName", &error);
         if (!fn)
@@ -839,8 +845,16 @@ private:
             FARPROC proc = FLibrary.function(name);
             return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
         } catch (const ERasLibraryError &e) {
-            FLibraryError = QString::fromLatin1(e.what());
+            const QString text = QString::fromLatin1(e.what());
             *error = e.code();
+            // Once per text, not at every poll; set before the box, whose
+            // message loop may run other calls.
+            if (text != FLibraryError) {
+                FLibraryError = text;
+                const QString title = QCoreApplication::applicationName();
+                MessageBoxW(nullptr, reinterpret_cast<LPCWSTR>(text.utf16()), reinterpret_cast<LPCWSTR>(title.utf16()),
+                            MB_OK | MB_ICONERROR | MB_TASKMODAL);
+            }
             return nullptr;
         }
     }

@@ -268,7 +268,7 @@ int TDialUp::GetActiveConnections()
 {
     QList<RasConnection> connections;
     if (FService->enumConnections(&connections) != RasError::Success)
-        return 0;
+        return -1;
     for (const RasConnection &connection : std::as_const(connections)) {
         RasConnStatus status;
         const int result = FService->connectStatus(connection.handle, &status);
@@ -357,14 +357,21 @@ bool TDialUp::ReadStatistics()
     RasStatistics statistics;
     if (!FService->readStatistics(&statistics))
         return false;
+    // The system's counters are 32 bits wide: the step since the last read is
+    // taken modulo 2^32, so a counter that wraps counts on. A counter that
+    // fell far was restarted (a new connection): count from it anew.
+    constexpr quint32 RestartedStep = 0x80000000u;
+    const quint32 stepXmit = statistics.bytesXmit - RawBytesXmit;
+    const quint32 stepRecv = statistics.bytesRecv - RawBytesRecv;
     RawBytesXmit = statistics.bytesXmit;
     RawBytesRecv = statistics.bytesRecv;
-    // A counter below its baseline was restarted or wrapped: count from it anew.
-    if (RawBytesXmit < BaseBytesXmit || RawBytesRecv < BaseBytesRecv)
+    if (stepXmit >= RestartedStep || stepRecv >= RestartedStep) {
         ResetStatistics();
+    } else {
+        FBytesXmit += stepXmit;
+        FBytesRecv += stepRecv;
+    }
     FConnectionSpeed = statistics.connectSpeed;
-    FBytesXmit = RawBytesXmit - BaseBytesXmit;
-    FBytesRecv = RawBytesRecv - BaseBytesRecv;
     return true;
 }
 

@@ -44,8 +44,8 @@ class TDialUp : public QObject
     Q_PROPERTY(TLanguage Language READ Language WRITE setLanguage)
     Q_PROPERTY(QStringList DUNA READ DUNA)
     Q_PROPERTY(QString DUNA_Key READ DUNA_Key WRITE setDUNA_Key)
-    Q_PROPERTY(quint32 BytesXmit READ BytesXmit)
-    Q_PROPERTY(quint32 BytesRecv READ BytesRecv)
+    Q_PROPERTY(quint64 BytesXmit READ BytesXmit)
+    Q_PROPERTY(quint64 BytesRecv READ BytesRecv)
     Q_PROPERTY(quint32 ConnectionSpeed READ ConnectionSpeed)
 
 public:
@@ -72,8 +72,9 @@ public:
     const QStringList &DUNA() const { return FDUNA; }
     QString DUNA_Key() const { return FDUNA_Key; }
     void setDUNA_Key(const QString &key) { FDUNA_Key = key; }
-    quint32 BytesXmit() const { return FBytesXmit; }
-    quint32 BytesRecv() const { return FBytesRecv; }
+    /// Bytes since the last reset, counted on across the wrap of the system's 32-bit counters.
+    quint64 BytesXmit() const { return FBytesXmit; }
+    quint64 BytesRecv() const { return FBytesRecv; }
     quint32 ConnectionSpeed() const { return FConnectionSpeed; }
 
     // Phone book
@@ -93,7 +94,8 @@ public:
     int DeleteEntry();
 
     // Connections
-    /// Number of active connections; OnActiveConnection per connection.
+    /// Number of active connections, OnActiveConnection per connection; -1 when
+    /// they could not be enumerated, which is not the same as none.
     int GetActiveConnections();
     /// Fills the connection fields from the first connection that has a local IP
     /// address. Throws EDialUpError with the RAS error number as text.
@@ -147,7 +149,7 @@ private:
     TLanguage FLanguage = Czech;
     QStringList FDUNA;
     QString FDUNA_Key;
-    quint32 FBytesXmit = 0;
-    quint32 FBytesRecv = 0;
+    quint64 FBytesXmit = 0;
+    quint64 FBytesRecv = 0;
     quint32 FConnectionSpeed = 0;
 };

@@ -229,6 +229,7 @@ void TRasModule::HangUp()
     m_handle = 0;
     if (m_phase == Phase::Online) {
         // The connection has ended, and the module is idle again.
+        showFinalOnlineTime();
         setMessage(QStringLiteral("Verbindung beendet"));
         finish(StateEnded, false);
         postState(StateOffline);
@@ -270,6 +271,7 @@ void TRasModule::poll()
         m_handle = 0;
         if (wasOnline) {
             // Nobody here hung up: the line was closed from outside.
+            showFinalOnlineTime();
             setMessage(QStringLiteral("Verbindung extern beendet"));
             finish(StateEnded, true);
             return;
@@ -300,6 +302,16 @@ void TRasModule::poll()
         updateInfo();
 }
 
+void TRasModule::showFinalOnlineTime()
+{
+    // The fee record takes EditOnline: the time the line really ended, to the
+    // nearest second, not the last second shown.
+    if (!m_window)
+        return;
+    if (auto *online = m_window->findChild<QLineEdit *>(QStringLiteral("EditOnline")))
+        online->setText(LocaleFormats::Duration((m_online.elapsed() + 500) / 1000));
+}
+
 void TRasModule::updateInfo()
 {
     const qint64 elapsedMs = m_online.elapsed();
@@ -319,10 +331,10 @@ void TRasModule::updateInfo()
         }
     }
     m_dialUp->ReadStatistics();
-    const quint32 sent = m_dialUp->BytesXmit();
-    const quint32 received = m_dialUp->BytesRecv();
-    const quint32 total = sent + received;
-    const double rate = double(quint32(total - m_lastBytes)) / 1024.0 / (double(intervalMs) / 1000.0);
+    const quint64 sent = m_dialUp->BytesXmit();
+    const quint64 received = m_dialUp->BytesRecv();
+    const quint64 total = sent + received;
+    const double rate = double(total - std::min(total, m_lastBytes)) / 1024.0 / (double(intervalMs) / 1000.0);
     m_lastBytes = total;
 
     if (QStringList *info = list("RASInfo")) {

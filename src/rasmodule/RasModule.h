@@ -62,6 +62,7 @@ private:
     void postState(int state);
     void poll();
     void updateInfo();
+    void showFinalOnlineTime();
     void finish(int state, bool closedOutside);
     void setMessage(const QString &text);
     /// Appends a step of the dial and the connection to "ServerLog".
@@ -83,5 +84,5 @@ private:
     QString m_lastLogged;
     QElapsedTimer m_online;
     qint64 m_lastInfoMs = 0;
-    quint32 m_lastBytes = 0;
+    quint64 m_lastBytes = 0;
 };

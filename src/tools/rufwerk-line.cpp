@@ -159,7 +159,9 @@ QString LineTool::errorMessage(int error, const QString &entryName) const
     case RasError::CannotFindPhonebookEntry:
         return QStringLiteral("Die Verbindung „%1“ gibt es im Telefonbuch nicht.").arg(entryName);
     case RasError::InvalidName:
-        return QStringLiteral("„%1“ ist als Name einer Verbindung nicht erlaubt.").arg(entryName);
+        return QStringLiteral("„%1“ ist als Name einer Verbindung nicht erlaubt. %2")
+            .arg(entryName, entryNameError(entryName))
+            .trimmed();
     case RasError::AlreadyExists:
         return QStringLiteral("Eine Verbindung „%1“ gibt es schon.").arg(entryName);
     case RasError::CannotOpenPhonebook:
@@ -364,7 +366,10 @@ int LineTool::dial(const QString &name, bool detach, const QString *password)
     if (result != RasError::Success)
         return rasFail(result, name);
     if (detach) {
-        print(QString::number(handle));
+        print(QStringLiteral("Gewählt: „%1“ (Handle %2); die Verbindung bleibt, bis „rufwerk-line hangup“ sie "
+                             "auflegt.")
+                  .arg(params.entryName)
+                  .arg(handle));
         return 0;
     }
 

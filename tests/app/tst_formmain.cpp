@@ -8,7 +8,10 @@
 #include "FormFeeReport.h"
 #include "FormHelp.h"
 #include "FormMain.h"
+#include "LogoForm.h"
+#include "MainWidgets.h"
 #include "MessageDialog.h"
+#include "OnLineDetect.h"
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "SettingsStore.h"
@@ -19,16 +22,19 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTextEdit>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 
@@ -230,6 +236,128 @@ private slots:
         QCOMPARE(asynchron->isChecked(), wasSynchron);
         m_form->MISynchronClick();
         QCOMPARE(synchron->isChecked(), wasSynchron);
+    }
+
+    void dataExchangeTest_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("none") << QString() << 0 << u"Netzwerk Nord ist offline"_s;
+        // The program's own connection: the module dialed it, the window's dial-up component did not.
+        QTest::newRow("shown connection up") << u"Netzwerk Nord"_s << RasState::Connected << u"Verbunden"_s;
+        QTest::newRow("shown connection dialing") << u"Netzwerk Nord"_s << RasState::ConnectDevice
+                                                  << u"Verbinde Gerät"_s;
+        QTest::newRow("another program's connection") << u"Callnet Flat"_s << RasState::Connected << u"Verbunden"_s;
+    }
+
+    void dataExchangeTest()
+    {
+        QFETCH(QString, connection);
+        QFETCH(int, state);
+        QFETCH(QString, shown);
+        createForm();
+        if (!connection.isEmpty())
+            m_fake->addConnection(connection, state);
+        m_form->BtnGetMesClick();
+        auto *panel = control<QLabel>("StatusPanel5");
+        QCOMPARE(panel->text(), shown);
+        // Readable although the panel is narrow.
+        QCOMPARE(panel->toolTip(), shown);
+        QCOMPARE(control<QStatusBar>("StatusBar")->currentMessage(), shown);
+    }
+
+    void dataExchangeTestAfterTheConnectionEnded()
+    {
+        createForm();
+        const RasHandle handle = m_fake->addConnection(u"Netzwerk Nord"_s);
+        m_form->BtnGetMesClick();
+        QCOMPARE(control<QLabel>("StatusPanel5")->text(), u"Verbunden"_s);
+        m_fake->removeConnection(handle);
+        m_form->BtnGetMesClick();
+        QCOMPARE(control<QLabel>("StatusPanel5")->text(), u"Netzwerk Nord ist offline"_s);
+    }
+
+    void valuesBelongToWhatIsShown()
+    {
+        createForm();
+        TRASWorkUnit *engine = m_form->engine;
+        engine->OnLineDetect->setEnabled(false);
+        const QString noConnection = u"DFÜ-Name|Gerät|kb/s|Gerätename / Local IP|Send|Receive|Remote IP"_s;
+        QCOMPARE(connectionInfo(), noConnection);
+
+        engine->SetConnectionState(Dialing);
+        engine->SetConnectionState(Online);
+        m_form->RASStrList->SetLines(u"RASInfo"_s, {u"Netzwerk Nord"_s, u"modem"_s, u"Modem 56k"_s, u"1200"_s, u"3,5"_s,
+                                             u"54000"_s, u"10.64.0.2"_s, u"10.64.0.1"_s});
+        engine->ShowConnectionInfo();
+        control<QLineEdit>("EditOnline")->setText(u"00:01:10"_s);
+        QCOMPARE(connectionInfo(), u"Netzwerk Nord|modem|3,5|Modem 56k / 10.64.0.2|1200|54000|10.64.0.1"_s);
+
+        // Hung up: no device, rate, traffic or addresses any more; the
+        // finished call's time and cost stay, as its record has them.
+        engine->SetConnectionState(Ended);
+        engine->SetConnectionState(Offline);
+        QCOMPARE(connectionInfo(), noConnection);
+        QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:01:10"_s);
+        QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,04 €"_s);
+        // ... until the next call begins.
+        engine->SetConnectionState(Dialing);
+        QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:00:00"_s);
+        QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,00 €"_s);
+        engine->SetConnectionState(Ended);
+        control<QLineEdit>("EditOnline")->setText(u"00:01:10"_s);
+
+        // Another connection shown: none of the last call's values are its own.
+        auto *combo = control<QComboBox>("ComboBoxRAS");
+        combo->setCurrentIndex(combo->findText(u"Callnet Flat"_s));
+        m_form->ComboBoxRASSelect(combo->currentIndex());
+        QCOMPARE(control<QLineEdit>("EditOnline")->text(), u"00:00:00"_s);
+        QCOMPARE(control<QLineEdit>("EditCurrent")->text(), u"0,00 €"_s);
+        QCOMPARE(engine->FeeCents, 0.0);
+
+        // An external connection of another entry: the header names that entry.
+        m_fake->addConnection(u"Netzwerk Nord"_s, RasState::Connected, u"10.64.9.2"_s, u"10.64.0.1"_s);
+        engine->OnLineDetect->Poll();
+        engine->TimerChkExternTimer();
+        QCOMPARE(engine->ConnectionState, int(ExternalOnline));
+        QCOMPARE(connectionInfo(), u"Netzwerk Nord|modem|kb/s|Standardmodem / 10.64.9.2|Send|Receive|10.64.0.1"_s);
+    }
+
+    void animationsRunOnlyWhereSomebodySeesThem()
+    {
+        createForm();
+        // The splash window is gone, not just hidden.
+        for (QWidget *w : qApp->topLevelWidgets())
+            QVERIFY(!qobject_cast<TLogoForm *>(w));
+        auto *globe = m_form->findChild<TAnimate *>(u"Animate"_s);
+        auto *gauge = m_form->findChild<TActivityGauge *>(u"StatusPanel2"_s);
+        auto *trayTimer = m_form->findChild<QTimer *>(u"TrayTimer"_s);
+        m_form->engine->SetConnectionState(Online);
+        QVERIFY(globe->active());
+        QVERIFY(!globe->running()); // the window is not shown yet
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(globe->running());
+        QVERIFY(!gauge->running()); // the extended panel is collapsed
+        QVERIFY(trayTimer->isActive());
+        m_form->BtnMoreClick();
+        QVERIFY(gauge->running());
+        m_form->hide(); // to the notification area
+        QVERIFY(!globe->running());
+        QVERIFY(!gauge->running());
+        m_form->show();
+        QVERIFY(globe->running());
+        m_form->engine->SetConnectionState(Ended);
+        QVERIFY(!globe->running());
+        QVERIFY(!gauge->running());
+        QVERIFY(!trayTimer->isActive());
+
+        // Without a notification area nobody sees the tray images cycle.
+        TFormMain::TrayAvailable = [] { return false; };
+        m_form->engine->SetConnectionState(Online);
+        TFormMain::TrayAvailable = [] { return true; };
+        QVERIFY(!trayTimer->isActive());
     }
 
     void loadFeeList_data()
@@ -664,6 +792,19 @@ private:
     }
 
     QAction *action(const char *name) const { return control<QAction>(name); }
+
+    /// Header sections, then status panels 0, 1, 3 and 4.
+    QString connectionInfo() const
+    {
+        QStringList header;
+        auto *model = control<QHeaderView>("HeaderControl")->model();
+        for (int s = 0; s < 4; ++s)
+            header << model->headerData(s, Qt::Horizontal).toString();
+        QStringList panels;
+        for (const char *name : {"StatusPanel0", "StatusPanel1", "StatusPanel3", "StatusPanel4"})
+            panels << control<QLabel>(name)->text();
+        return header.join(u'|') + u" / "_s + panels.join(u'|');
+    }
 
     QString home(const QString &name) const { return m_home->filePath(name); }
 

@@ -49,12 +49,18 @@ private slots:
         QTest::newRow("second, one hour") << u"1,2"_s << 1 << u"01:00:00"_s << 0.0 << 72.0 << u"0,72 €"_s;
         QTest::newRow("past 24 hours, no wrap") << u"2"_s << 0 << u"25:00:01"_s << 0.0 << 3002.0 << u"30,02 €"_s;
         QTest::newRow("100 hours, seconds") << u"0,6"_s << 1 << u"100:00:00"_s << 0.0 << 3600.0 << u"36,00 €"_s;
-        QTest::newRow("tariff typed with a point") << u"1.5"_s << 0 << u"00:00:10"_s << 0.0 << 1.5 << u"0,01 €"_s;
-        QTest::newRow("tariff with unit") << u"1,5 ct"_s << 0 << u"00:00:10"_s << 0.0 << 1.5 << u"0,01 €"_s;
+        QTest::newRow("tariff typed with a point") << u"1.5"_s << 0 << u"00:00:10"_s << 0.0 << 1.5 << u"0,02 €"_s;
+        QTest::newRow("tariff with unit") << u"1,5 ct"_s << 0 << u"00:00:10"_s << 0.0 << 1.5 << u"0,02 €"_s;
         QTest::newRow("empty tariff") << QString() << 0 << u"00:05:00"_s << 0.0 << 0.0 << u"0,00 €"_s;
         QTest::newRow("empty online time") << u"2"_s << 0 << QString() << 7.0 << 7.0 << u"0,07 €"_s;
         QTest::newRow("unknown billing") << u"2"_s << 2 << u"00:05:00"_s << 7.0 << 7.0 << u"0,07 €"_s;
         QTest::newRow("premium rate") << u"186,000"_s << 0 << u"00:02:01"_s << 0.0 << 558.0 << u"5,58 €"_s;
+        // Half-way values round up, as by hand, although they have no exact binary form.
+        QTest::newRow("half a cent rounds up") << u"1,5"_s << 0 << u"00:00:01"_s << 0.0 << 1.5 << u"0,02 €"_s;
+        QTest::newRow("4,5 cents round up") << u"1,5"_s << 0 << u"00:02:01"_s << 0.0 << 4.5 << u"0,05 €"_s;
+        QTest::newRow("thousandths of a cent") << u"1,525"_s << 0 << u"00:00:01"_s << 0.0 << 1.525 << u"0,02 €"_s;
+        QTest::newRow("second, first charge of 0,5 cents") << u"30"_s << 1 << u"00:00:01"_s << 0.0 << 0.5
+                                                            << u"0,01 €"_s;
     }
 
     void runningCost()
@@ -78,6 +84,10 @@ private slots:
         QTest::newRow("nothing") << 0.0 << u"0,0000 €"_s;
         QTest::newRow("thousands") << 12345678.0 << u"123.456,7800 €"_s;
         QTest::newRow("fraction of a cent") << 0.6 << u"0,0060 €"_s;
+        QTest::newRow("1,525 cents round up") << 1.525 << u"0,0153 €"_s;
+        QTest::newRow("1,535 cents round up") << 1.535 << u"0,0154 €"_s;
+        QTest::newRow("half a hundredth of a cent") << 0.005 << u"0,0001 €"_s;
+        QTest::newRow("a sixtieth of 1,525 cents") << 1.525 / 60 << u"0,0003 €"_s;
     }
 
     void recordFee()

@@ -128,7 +128,7 @@ private slots:
         QVERIFY(!info.at(6).isEmpty());
         QVERIFY(!info.at(7).isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(DigitsToInt(m_host->get<QLabel>("StatusPanel3")->text()) > 0, 5000);
-        QCOMPARE(m_host->get<QLineEdit>("EditCurrent")->text(), u"0,01 €"_s); // 1,5 cents for the first minute
+        QCOMPARE(m_host->get<QLineEdit>("EditCurrent")->text(), u"0,02 €"_s); // 1,5 cents for the first minute
         m_engine->ActionDisconnect->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Offline), 5000);
         QVERIFY(m_states.contains(int(Ended)));
@@ -184,7 +184,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(ExternalOnline), 15000);
         QCOMPARE(m_host->get<QToolButton>("BtnDial")->text(), u"Extern"_s);
         QTRY_COMPARE_WITH_TIMEOUT(m_host->get<QLineEdit>("EditOnline")->text(), u"00:00:02"_s, 10000);
-        QCOMPARE(m_host->get<QLineEdit>("EditCurrent")->text(), u"0,01 €"_s);
+        QCOMPARE(m_host->get<QLineEdit>("EditCurrent")->text(), u"0,02 €"_s);
         QVERIFY(m_host->windowTitle().startsWith(u"Externe DFÜ: Netzwerk Nord"_s));
 
         QCOMPARE(QProcess::execute(tool, {u"hangup"_s, u"Netzwerk Nord"_s}), 0);
@@ -215,6 +215,10 @@ private slots:
         QCOMPARE(m_engine->ConnectionState, int(Ended));
         QVERIFY(m_host->messages.contains(5949));
         TFormEmerg::SetHook(nullptr);
+        // Billed up to the moment the line ended, not to the last second shown.
+        const QStringList fees = m_host->lists->Lines(u"FeeReport"_s);
+        QVERIFY(!fees.isEmpty());
+        QVERIFY2(fees.last().contains(u";Kurz;0307777;0,000 Ct/min;00:00:02;"_s), qPrintable(fees.last()));
     }
 
 private:

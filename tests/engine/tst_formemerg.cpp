@@ -212,7 +212,8 @@ void TestFormEmerg::restartConfirmationGoesThroughTheMessageDialog()
     QCOMPARE(TFormEmerg::RestartComputer().outcome, RestartResult::Declined);
     QCOMPARE(reboots, 0);
     QCOMPARE(asked.size(), 1);
-    QCOMPARE(asked.first().first, MessageDialog::Kind::Question);
+    // No restart by a stray Enter.
+    QCOMPARE(asked.first().first, MessageDialog::Kind::QuestionDefaultNo);
     QVERIFY(asked.first().second.startsWith(u"Sicherheits-Abbruch"_s));
 
     answer = true;

@@ -55,7 +55,8 @@ private slots:
 
 void TestOnLineDetect::pollSequence_data()
 {
-    // Per poll: the entries connected at that moment ("A,B"), and whether that poll raises OnChange.
+    // Per poll: the entries connected at that moment ("A,B"), or "!" for a poll
+    // whose enumeration fails, and whether that poll raises OnChange.
     QTest::addColumn<QStringList>("polls");
     QTest::addColumn<QList<bool>>("changes");
 
@@ -70,6 +71,9 @@ void TestOnLineDetect::pollSequence_data()
         << QStringList { u"A"_s, u"A,B"_s, u"B"_s, u""_s } << QList<bool> { true, true, true, true };
     QTest::newRow("two at once, both replaced") << QStringList { u"A,B"_s, u"C,D"_s } << QList<bool> { true, false };
     QTest::newRow("one leaves while two join") << QStringList { u"A"_s, u"B,C"_s } << QList<bool> { true, true };
+    QTest::newRow("a failed poll is no end")
+        << QStringList { u"A"_s, u"!"_s, u"!"_s, u"A"_s, u""_s } << QList<bool> { true, false, false, false, true };
+    QTest::newRow("a failed poll is no start") << QStringList { u""_s, u"!"_s, u"A"_s } << QList<bool> { false, false, true };
 }
 
 void TestOnLineDetect::pollSequence()
@@ -82,9 +86,14 @@ void TestOnLineDetect::pollSequence()
     detect.setEnabled(false); // the test does the polling
     QSignalSpy spy(&detect, &TOnLineDetect::OnChange);
 
+    QStringList names;
     for (qsizetype i = 0; i < polls.size(); ++i) {
-        const QStringList names = polls.at(i).split(u',', Qt::SkipEmptyParts);
-        setActive(fake, names);
+        const bool fails = polls.at(i) == u"!"_s;
+        if (!fails) {
+            names = polls.at(i).split(u',', Qt::SkipEmptyParts);
+            setActive(fake, names);
+        }
+        fake.setFailure(FakeDialUpService::Call::EnumConnections, fails ? RasError::BufferTooSmall : 0);
         spy.clear();
         detect.Poll();
         QVERIFY2(spy.count() == (changes.at(i) ? 1 : 0), qPrintable(u"poll %1"_s.arg(i + 1)));

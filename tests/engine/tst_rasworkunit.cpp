@@ -149,8 +149,9 @@ private slots:
                                            << u"Rufwerk: Alpha - RufNr.: 0301111 - 1,000 €-Cent/min"_s << 30;
         QTest::newRow("stored, other case") << u"BETA"_s << 1
                                             << u"Rufwerk: BETA - RufNr.: 0302222 - 2,500 €-Cent/min"_s << 90;
-        QTest::newRow("stored but deleted") << u"Gelöscht"_s << -1
-                                            << u"Rufwerk: Gelöscht - RufNr.:  -  €-Cent/min"_s << 60;
+        QTest::newRow("stored but deleted: first entry") << u"Gelöscht"_s << 0
+                                                         << u"Rufwerk: Alpha - RufNr.: 0301111 - 1,000 €-Cent/min"_s
+                                                         << 30;
     }
 
     void applyCurrentConnection()
@@ -170,8 +171,11 @@ private slots:
         TRASWorkUnit engine(&host, m_fake.get(), m_store.get());
         auto *combo = host.get<QComboBox>("ComboBoxRAS");
         QCOMPARE(combo->count(), 2);
-        QCOMPARE(combo->currentIndex(), selected == -1 ? 0 : selected); // data display falls back to the first
+        QCOMPARE(combo->currentIndex(), selected);
         QCOMPARE(host.windowTitle(), caption);
+        // The module dials what the window shows.
+        QCOMPARE(engine.ModuleSettingsText().section(u'\t', 0, 0).compare(combo->currentText(), Qt::CaseInsensitive),
+                 0);
         QCOMPARE(engine.Timeout, timeout);
         QCOMPARE(host.get<QSpinBox>("SpinEdit")->value(), timeout);
         QCOMPARE(host.get<QProgressBar>("WaitProgress")->maximum(), timeout);

@@ -172,6 +172,47 @@ void TestRichText::readsText_data()
     QTest::newRow("quotes and dashes") << QByteArray("{\\rtf1 \\ldblquote a\\rdblquote\\endash b}")
                                        << u"“a”–b"_s;
     QTest::newRow("control characters dropped") << QByteArray("{\\rtf1 a\\'00\\'07\\u1 ?\\u13 ?b}") << u"ab"_s;
+    QTest::newRow("a literal TAB is the fallback of \\uN") << QByteArray("{\\rtf1 A\\u8804\t8804 B}")
+                                                          << u"A≤8804 B"_s;
+
+    // Bytes are read in the code page of their font, or of the document.
+    QTest::newRow("Polish, ansicpg and fcharset")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Arial;}}\\f0 Prosz\\'ea si\\'ea\\par}")
+        << u"Proszę się"_s;
+    QTest::newRow("the font's charset, back at group end")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fcharset238 Arial CE;}}\\f0 gr\\'fc\\'df "
+                      "{\\f1 Prosz\\'ea} gr\\'fc\\'df}")
+        << u"grüß Proszę grüß"_s;
+    QTest::newRow("Cyrillic by the default font")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Times New Roman;}}"
+                      "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}")
+        << u"Привет"_s;
+    QTest::newRow("Japanese, two bytes a character")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 "
+                      "\\'96\\'be\\'92\\'a9;}}\\f0 \\'93\\'fa\\'96\\'7b\\'8c\\'ea}")
+        << u"日本語"_s;
+    QTest::newRow("Chinese") << QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}"
+                                           "\\f0 \\'d6\\'d0\\'ce\\'c4}")
+                             << u"中文"_s;
+    QTest::newRow("mac is Mac Roman") << QByteArray("{\\rtf1\\mac\\deff0{\\fonttbl{\\f0 Helvetica;}}\\f0 \\'8aa\\'9a}")
+                                      << u"äaö"_s;
+    QTest::newRow("Symbol font") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\ftech\\fcharset2 Symbol;}}"
+                                               "\\f0 x {\\f1 \\'a3} 5, {\\f1 a}=1}")
+                                 << u"x ≤ 5, α=1"_s;
+    QTest::newRow("Symbol font's private-use copy")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}{\\f1\\u-3913\\'b7} Punkt}")
+        << u"• Punkt"_s;
+
+    QTest::newRow("starred group after a line break")
+        << QByteArray("{\\rtf1 a{\r\n\\*\\wgrffmtfilter 2450}b}") << u"ab"_s;
+    QTest::newRow("hidden text") << QByteArray("{\\rtf1 a{\\v b}c\\v d\\v0 e\\v x\\plain f}") << u"acef"_s;
+    QTest::newRow("footnote kept as a note at the end")
+        << QByteArray("{\\rtf1 Text{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} Die Quelle.} weiter.\\par}")
+        << u"Text[1] weiter.\n__________\n[1] Die Quelle."_s;
+    QTest::newRow("footnotes numbered in order")
+        << QByteArray("{\\rtf1 A{\\chftn}{\\footnote{\\chftn} eins}B{\\chftn}{\\footnote{\\chftn} zwei\\par drei}}")
+        << u"A[1]B[2]\n__________\n[1] eins\n[2] zwei drei"_s;
+    QTest::newRow("footnote in a skipped group") << QByteArray("{\\rtf1 a{\\*\\unbekannt {\\footnote x}}b}") << u"ab"_s;
 }
 
 void TestRichText::readsText()
@@ -254,6 +295,12 @@ void TestRichText::fontTableEdgeCases()
     QVERIFY(RichText::read("{\\rtf1\\deff1{\\fonttbl\\f0\\froman Times;\\f1\\fswiss Arial;}ohne {\\f0 mit}}", &doc));
     QCOMPARE(formatOf(doc, u"ohne"_s).fontFamilies().toStringList(), QStringList(u"Arial"_s));
     QCOMPARE(formatOf(doc, u"mit"_s).fontFamilies().toStringList(), QStringList(u"Times"_s));
+
+    // A font name in the font's own code page.
+    QVERIFY(RichText::read("{\\rtf1{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}}"
+                           "\\f0 text}",
+                           &doc));
+    QCOMPARE(formatOf(doc, u"text"_s).fontFamilies().toStringList(), QStringList(u"ＭＳ 明朝"_s));
 
     // Without either, the viewer's font applies.
     QVERIFY(RichText::read("{\\rtf1 frei}", &doc));

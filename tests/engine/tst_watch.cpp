@@ -259,16 +259,133 @@ private slots:
     void lookupErrorIsShownOnce()
     {
         const RasHandle handle = m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
-        m_fake->setFailure(FakeDialUpService::Call::ProjectionInfo, RasError::ProjectionNotComplete);
+        m_fake->setFailure(FakeDialUpService::Call::ProjectionInfo, RasError::InvalidHandle);
         poll();
         m_engine->TimerChkExternTimer();
         m_engine->TimerChkExternTimer();
-        QCOMPARE(m_messages, QStringList{u"730"_s});
+        QCOMPARE(m_messages, QStringList{u"6"_s});
         QCOMPARE(m_engine->ConnectionState, int(ExternalOnline));
         m_fake->removeConnection(handle);
         poll();
         m_engine->TimerChkExternTimer();
         QCOMPARE(m_engine->ConnectionState, int(Offline));
+    }
+
+    void projectionNotCompleteIsNoError()
+    {
+        // Connected, but its addresses are still being negotiated (730).
+        m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
+        m_fake->setFailure(FakeDialUpService::Call::ProjectionInfo, RasError::ProjectionNotComplete);
+        poll();
+        m_engine->TimerChkExternTimer();
+        m_engine->TimerChkExternTimer();
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!m_engine->ExternActive);
+        m_fake->clearFailures();
+        m_now = m_now.addSecs(1);
+        m_engine->TimerChkExternTimer();
+        QVERIFY(m_engine->ExternActive);
+        QCOMPARE(m_engine->PendingFeeRecord, u"10.12.2026;14:00:01;Teuer;01900555;186 Ct/min;"_s);
+    }
+
+    void failedEnumerationKeepsTheSession()
+    {
+        const RasHandle handle = m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
+        poll();
+        m_engine->TimerChkExternTimer();
+        QVERIFY(m_engine->ExternActive);
+        int warnings = 0;
+        TFormEmerg::SetHook([&warnings](TFormEmerg &) {
+            ++warnings;
+            return int(mrCancel);
+        });
+        // One poll that cannot enumerate is no "all connections gone".
+        m_fake->setFailure(FakeDialUpService::Call::EnumConnections, RasError::BufferTooSmall);
+        poll();
+        m_now = m_now.addSecs(30);
+        m_engine->TimerChkExternTimer();
+        QCOMPARE(m_engine->ConnectionState, int(ExternalOnline));
+        QVERIFY(m_engine->ExternActive);
+        QVERIFY(m_host->lists->Lines(u"FeeReport"_s).isEmpty());
+        QCOMPARE(m_host->get<QLineEdit>("EditOnline")->text(), u"00:00:30"_s);
+        QCOMPARE(warnings, 0);
+        // A poll that succeeds without it ends it.
+        m_fake->clearFailures();
+        m_fake->removeConnection(handle);
+        poll();
+        m_engine->TimerChkExternTimer();
+        QCOMPARE(m_engine->ConnectionState, int(Offline));
+        QCOMPARE(m_host->lists->Lines(u"FeeReport"_s).size(), 1);
+    }
+
+    void connectionThatOutlivesARestartIsBilledOnce_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("own");
+        QTest::addColumn<QString>("recordHead"); // name;phone;tariff
+        QTest::addColumn<QString>("minute");     // the fee of one minute
+        QTest::newRow("external connection") << u"Teuer"_s << false << u"Teuer;01900555;186 Ct/min"_s
+                                             << u"1,8600 €"_s;
+        QTest::newRow("own connection kept open") << u"Netzwerk Nord"_s << true
+                                                  << u"Netzwerk Nord;0301234;2 Ct/min"_s << u"0,0200 €"_s;
+    }
+
+    void connectionThatOutlivesARestartIsBilledOnce()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, own);
+        QFETCH(QString, recordHead);
+        QFETCH(QString, minute);
+        const RasHandle handle = m_fake->addConnection(entry, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
+        if (own) {
+            m_engine->SetConnectionState(Dialing);
+            m_engine->SetConnectionState(Online);
+            m_now = m_now.addSecs(30);
+            m_host->get<QLineEdit>("EditOnline")->setText(u"00:00:30"_s);
+        } else {
+            poll();
+            m_engine->TimerChkExternTimer();
+            m_now = m_now.addSecs(30);
+            m_engine->TimerChkExternTimer();
+        }
+        // The program ends after 30 s, the connection stays up.
+        m_engine->CompletePendingFeeRecord();
+        const QString first = m_host->lists->Lines(u"FeeReport"_s).value(0);
+        QCOMPARE(first, u"10.12.2026;14:00:00;"_s + recordHead + u";00:00:30;"_s + minute);
+
+        // The next run finds it 10 s later and ends it after 70 s in all: two
+        // started minutes, of which the first record charged one.
+        m_host.reset();
+        m_now = m_now.addSecs(10);
+        m_host = std::make_unique<EngineHost>();
+        m_engine = new TRASWorkUnit(m_host.get(), m_fake.get(), m_store.get());
+        m_host->engine = m_engine;
+        m_engine->OnLineDetect->setEnabled(false);
+        poll();
+        m_engine->TimerChkExternTimer();
+        QCOMPARE(m_engine->ConnectionState, int(ExternalOnline));
+        QCOMPARE(m_host->get<QLineEdit>("EditOnline")->text(), u"00:00:40"_s); // continued from its real start
+        m_now = m_now.addSecs(30);
+        m_engine->TimerChkExternTimer();
+        m_fake->removeConnection(handle);
+        poll();
+        m_engine->TimerChkExternTimer();
+        QCOMPARE(m_host->lists->Lines(u"FeeReport"_s),
+                 QStringList{u"10.12.2026;14:00:30;"_s + recordHead + u";00:00:40;"_s + minute});
+        QVERIFY(!m_store->hasValue(RegKey::Ras(), u"OpenConnection"_s));
+    }
+
+    void connectionGoneBeforeTheRestartStartsAnew()
+    {
+        const RasHandle handle = m_fake->addConnection(u"Teuer"_s, RasState::Connected, u"10.64.3.2"_s, u"10.64.0.1"_s);
+        poll();
+        m_engine->TimerChkExternTimer();
+        m_engine->CompletePendingFeeRecord();
+        m_fake->removeConnection(handle);
+        m_host.reset();
+        m_host = std::make_unique<EngineHost>();
+        m_engine = new TRASWorkUnit(m_host.get(), m_fake.get(), m_store.get());
+        QVERIFY(!m_store->hasValue(RegKey::Ras(), u"OpenConnection"_s));
     }
 
     void ripOffProtection_data()

@@ -290,13 +290,45 @@ private Q_SLOTS:
         QCOMPARE(m_line->deleteEntry(QStringLiteral("C")), RasError::CannotFindPhonebookEntry);
         QCOMPARE(m_line->renameEntry(QStringLiteral("A"), QStringLiteral("b")), RasError::AlreadyExists);
         for (const QString &bad : {QString(), QStringLiteral("  "), QStringLiteral(".x"), QStringLiteral("a[b"),
-                                   QStringLiteral("a]b"), QStringLiteral("a\\b"), QStringLiteral("a/b")}) {
+                                   QStringLiteral("a]b"), QStringLiteral("a\\b"), QStringLiteral("a/b"),
+                                   QStringLiteral("Netz\tNord"), QStringLiteral("a\x01b")}) {
             QCOMPARE(m_line->setEntryProperties(bad, e), RasError::InvalidName);
             QCOMPARE(m_line->renameEntry(QStringLiteral("A"), bad), RasError::InvalidName);
         }
         QStringList names;
         QCOMPARE(m_line->enumEntries(&names), RasError::Success);
         QCOMPARE(names, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    }
+
+    void entryNameError_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("error"); // a part of the message; empty: allowed
+        QTest::newRow("plain") << QStringLiteral("Netzwerk Nord") << QString();
+        QTest::newRow("any script") << QStringLiteral("宽带连接") << QString();
+        QTest::newRow("semicolon") << QStringLiteral("Büro;Nord") << QString();
+        QTest::newRow("blanks around") << QStringLiteral("  Nord ") << QString();
+        QTest::newRow("empty") << QString() << QStringLiteral("Bitte geben Sie einen Namen");
+        QTest::newRow("TAB inside") << QStringLiteral("Netz\tNord") << QStringLiteral("Steuerzeichen wie Tabulator");
+        QTest::newRow("TAB at the end") << QStringLiteral("Netz\t") << QStringLiteral("Steuerzeichen");
+        QTest::newRow("line break") << QStringLiteral("Netz\nNord") << QStringLiteral("Steuerzeichen");
+        QTest::newRow("DEL") << QStringLiteral("Netz\x7fNord") << QStringLiteral("Steuerzeichen");
+        QTest::newRow("C1 control") << QStringLiteral("Netz\u0085Nord") << QStringLiteral("Steuerzeichen");
+        QTest::newRow("line separator") << QStringLiteral("Netz\u2028Nord") << QStringLiteral("Steuerzeichen");
+        QTest::newRow("bracket") << QStringLiteral("a[b") << QStringLiteral("[ ] \\ /");
+        QTest::newRow("leading dot") << QStringLiteral(".x") << QStringLiteral("Punkt");
+        QTest::newRow("too long") << QString(257, u'x') << QStringLiteral("zu lang");
+    }
+
+    void entryNameError()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        const QString message = ::entryNameError(name);
+        if (error.isEmpty())
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+        else
+            QVERIFY2(message.contains(error), qPrintable(message));
     }
 
     void renameAndDelete()

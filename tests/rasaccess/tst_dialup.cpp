@@ -349,7 +349,7 @@ void TestDialUp::getActiveConnectionsEnumerationError()
     fake.setFailure(Call::EnumConnections, RasError::BufferTooSmall);
     TDialUp dialUp(nullptr, &fake);
     QSignalSpy spy(&dialUp, &TDialUp::OnActiveConnection);
-    QCOMPARE(dialUp.GetActiveConnections(), 0);
+    QCOMPARE(dialUp.GetActiveConnections(), -1); // not the same as no connection
     QCOMPARE(spy.size(), 0);
 }
 
@@ -497,19 +497,22 @@ void TestDialUp::statisticsBaselines_data()
     QTest::addColumn<quint32>("startRecv");
     QTest::addColumn<QList<quint32>>("rawXmit");
     QTest::addColumn<QList<quint32>>("rawRecv");
-    QTest::addColumn<QList<quint32>>("bytesXmit");
-    QTest::addColumn<QList<quint32>>("bytesRecv");
+    QTest::addColumn<QList<quint64>>("bytesXmit");
+    QTest::addColumn<QList<quint64>>("bytesRecv");
 
     using L = QList<quint32>;
+    using C = QList<quint64>;
     QTest::newRow("counts from the start values")
-        << 1000u << 5000u << L{1100, 1500} << L{7000, 9000} << L{100, 500} << L{2000, 4000};
+        << 1000u << 5000u << L{1100, 1500} << L{7000, 9000} << C{100, 500} << C{2000, 4000};
     QTest::newRow("sent counter restarted below baseline")
-        << 1000u << 5000u << L{1200, 300, 450} << L{6000, 6500, 6600} << L{200, 0, 150} << L{1000, 0, 100};
+        << 1000u << 5000u << L{1200, 300, 450} << L{6000, 6500, 6600} << C{200, 0, 150} << C{1000, 0, 100};
     QTest::newRow("received counter below baseline resets both")
-        << 1000u << 5000u << L{1200, 1300, 1400} << L{6000, 10, 40} << L{200, 0, 100} << L{1000, 0, 30};
-    QTest::newRow("32-bit wrap starts anew")
-        << 0xFFFFFF00u << 0u << L{0xFFFFFFF0u, 0x10u, 0x30u} << L{1, 2, 3} << L{0xF0u, 0u, 0x20u} << L{1, 0, 1};
-    QTest::newRow("unchanged counters") << 42u << 42u << L{42, 42} << L{42, 42} << L{0, 0} << L{0, 0};
+        << 1000u << 5000u << L{1200, 1300, 1400} << L{6000, 10, 40} << C{200, 0, 100} << C{1000, 0, 30};
+    QTest::newRow("32-bit wrap counts on")
+        << 0xFFFFFF00u << 0u << L{0xFFFFFFF0u, 0x10u, 0x30u} << L{1, 2, 3} << C{0xF0u, 0x110u, 0x130u} << C{1, 2, 3};
+    QTest::newRow("past 4 GiB") << 0u << 0u << L{0x7FFFFFFFu, 0xFFFFFFFEu, 0x7FFFFFFDu} << L{0, 0, 0}
+                                << C{0x7FFFFFFFull, 0xFFFFFFFEull, 0x17FFFFFFDull} << C{0, 0, 0};
+    QTest::newRow("unchanged counters") << 42u << 42u << L{42, 42} << L{42, 42} << C{0, 0} << C{0, 0};
 }
 
 void TestDialUp::statisticsBaselines()
@@ -518,8 +521,8 @@ void TestDialUp::statisticsBaselines()
     QFETCH(quint32, startRecv);
     QFETCH(QList<quint32>, rawXmit);
     QFETCH(QList<quint32>, rawRecv);
-    QFETCH(QList<quint32>, bytesXmit);
-    QFETCH(QList<quint32>, bytesRecv);
+    QFETCH(QList<quint64>, bytesXmit);
+    QFETCH(QList<quint64>, bytesRecv);
 
     fake.statistics = {startXmit, startRecv, 56000};
     TDialUp dialUp(nullptr, &fake);

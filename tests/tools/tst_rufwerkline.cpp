@@ -196,10 +196,12 @@ private Q_SLOTS:
         add({QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("SimConnectDelay=0")});
         const Result r = run({QStringLiteral("dial"), QStringLiteral("--detach"), QStringLiteral("A")});
         QCOMPARE(r.exitCode, 0);
-        bool ok = false;
-        const RasHandle handle = r.out.trimmed().toULongLong(&ok);
-        QVERIFY2(ok, qPrintable(r.out));
-        QCOMPARE(handleOf(QStringLiteral("A")), handle);
+        // A labelled line, not a bare number.
+        const RasHandle handle = handleOf(QStringLiteral("A"));
+        QVERIFY(handle != 0);
+        QCOMPARE(r.out, QStringLiteral("Gewählt: „A“ (Handle %1); die Verbindung bleibt, bis „rufwerk-line hangup“ sie "
+                                       "auflegt.\n")
+                            .arg(handle));
         QCOMPARE(stateOf(handle), RasState::Connected);
         QCOMPARE(run({QStringLiteral("hangup"), QStringLiteral("A")}).exitCode, 0);
         QCOMPARE(stateOf(handle), -1);
@@ -284,6 +286,8 @@ private Q_SLOTS:
         row("add without number", {add, x}, 2, "Aufruf");
         row("add existing entry", {add, QStringLiteral("vorhanden"), one}, 1, "gibt es schon");
         row("add invalid name", {add, QStringLiteral("a[b]"), one}, 1, "nicht erlaubt");
+        row("add name with a TAB", {add, QStringLiteral("Netz\tNord"), one}, 1,
+            "darf keine Steuerzeichen wie Tabulator");
         row("scenario with an entry key", {QStringLiteral("scenario"), QStringLiteral("Vorhanden"),
                                            QStringLiteral("PhoneNumber=2")}, 1, "kein Szenario-Schlüssel");
         row("scenario with a bad value", {QStringLiteral("scenario"), QStringLiteral("Vorhanden"),
