@@ -143,8 +143,9 @@ TFormSettings::TFormSettings(TCustomListPrint *listPrint, QWidget *parent)
     auto *toolBar = new QFrame(this);
     toolBar->setObjectName(u"ToolBar"_s);
     toolBar->setAutoFillBackground(true);
+    toolBar->setFrameShape(QFrame::StyledPanel);
     QPalette grey = toolBar->palette();
-    grey.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    grey.setColor(QPalette::Window, grey.color(QPalette::Window).darker(112));
     toolBar->setPalette(grey);
     auto *tools = new QHBoxLayout(toolBar);
     tools->setContentsMargins(4, 3, 4, 3);
@@ -165,7 +166,7 @@ TFormSettings::TFormSettings(TCustomListPrint *listPrint, QWidget *parent)
         u"Die Änderungen gelten nach der Rückkehr; gespeichert werden sie erst auf Nachfrage."_s,
         QStyle::SP_DialogApplyButton);
     QToolButton *btnHelp = addTool("BtnHelp", u"&Hilfe"_s, u"Hilfe zu Programm-Einstellung"_s,
-        u"Hilfe zu Programm-Einstellung"_s, QStyle::SP_DialogHelpButton);
+        u"Hilfe zu Programm-Einstellung"_s, QStyle::SP_MessageBoxQuestion);
     QToolButton *margins
         = addTool("SBPrintMargin", u"&Druckränder"_s, u"Dialog für Druckränder und Orientation öffnen"_s,
             u"Dialog für Druckränder und Orientation öffnen"_s, QStyle::SP_FileDialogDetailedView);
@@ -227,7 +228,7 @@ QWidget *TFormSettings::buildLayoutPage()
     auto *frameRow = new QHBoxLayout(frames);
     PanelPage = new QFrame(frames);
     PanelPage->setObjectName(u"PanelPage"_s);
-    PanelPage->setFixedSize(86, 110);
+    PanelPage->setFixedSize(110, 120);
     PanelPage->setFrameShape(QFrame::Box);
     PanelPage->setAutoFillBackground(true);
     QPalette white = PanelPage->palette();
@@ -236,7 +237,7 @@ QWidget *TFormSettings::buildLayoutPage()
     PanelPage->setPalette(white);
     auto *pageCaption = new QLabel(u"Seitenrahmen"_s, PanelPage);
     pageCaption->setAlignment(Qt::AlignCenter);
-    pageCaption->setGeometry(12, 40, 62, 30);
+    pageCaption->setGeometry(14, 45, 82, 30);
     pageCaption->setWordWrap(true);
     const char *barNames[4] = { "pb_Left", "pb_Top", "pb_Right", "pb_Bottom" };
     // Each bar lies 10 pixels inside the page's edge.
@@ -336,13 +337,13 @@ QWidget *TFormSettings::buildHeaderFooterPage()
         auto *caption = new QLabel(header ? u"Kopftext"_s : u"Fußtext"_s, box);
         caption->setBuddy(edit);
         grid->addWidget(caption, 0, 0);
-        grid->addWidget(edit, 0, 1, 1, 3);
+        grid->addWidget(edit, 0, 1);
         connect(edit, &QLineEdit::textEdited, this, &TFormSettings::ItemChanged);
         QToolButton *font = fontButton(header ? "SBTitleFont" : "SBFooterFont", header ? 1 : 2, box);
         connect(font, &QToolButton::clicked, this, [this, font] { SBTitleFontClick(font->property("Tag").toInt()); });
-        grid->addWidget(font, 1, 1, 1, 3);
+        grid->addWidget(font, 0, 2);
         auto *columns = groupBox(u" Spaltenlayout "_s, box);
-        auto *row = new QGridLayout(columns);
+        auto *row = new QHBoxLayout(columns);
         const QString positions[3] = { u"Links"_s, u"Mitte"_s, u"Rechts"_s };
         for (int i = 0; i < 3; ++i) {
             auto *combo = new QComboBox(columns);
@@ -352,12 +353,16 @@ QWidget *TFormSettings::buildHeaderFooterPage()
             if (i == 1)
                 items.last() = header ? u"Titel Text"_s : u"Fuß Text"_s;
             combo->addItems(items);
-            row->addWidget(new QLabel(positions[i], columns), 0, i);
-            row->addWidget(combo, 1, i);
+            auto *label = new QLabel(positions[i], columns);
+            label->setBuddy(combo);
+            row->addWidget(label);
+            row->addWidget(combo, 1);
+            if (i < 2)
+                row->addSpacing(10);
             connect(combo, &QComboBox::currentIndexChanged, this, &TFormSettings::ItemChanged);
             FPositionBoxes[size_t(index)] = combo;
         }
-        grid->addWidget(columns, 2, 0, 1, 4);
+        grid->addWidget(columns, 1, 0, 1, 3);
         grid->setColumnStretch(1, 1);
         column->addWidget(box);
         (header ? EditTitle : EditFooter) = edit;
