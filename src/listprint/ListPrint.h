@@ -233,6 +233,9 @@ public:
     /// Prints the pages FromPage..ToPage in Copies copies; false when cancelled.
     /// Raises EPagePrinter when the printer cannot be opened.
     bool PrintPages();
+    /// Writes the recorded pages as a PDF file on their own paper; false when
+    /// cancelled. Raises EPagePrinter when there are no pages or the file cannot be written.
+    bool SaveAsPdf(const QString &fileName);
     void CancelPrinting() { FCancel = true; }
 
     /// The printer the pages are laid out for; null while the system has none.
@@ -325,6 +328,9 @@ private:
     void ProgressFinish();
     void PrintToTextFile();
     void PlayPage(QPainter &painter, int index, QPrinter *printer);
+    /// Pages first..last in copies, with progress and Stop; false when stopped.
+    /// abort: a stopped job is aborted (a file printout removed) instead of ended.
+    bool PlayOnPrinter(QPrinter *printer, int first, int last, int copies, bool collate, bool abort);
 
     // Preview
     QSize PreviewPageSize();
