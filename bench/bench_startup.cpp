@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 // Start time (process start until the main window is mapped) and resident memory of
-// the real program with a 100,000-record fee log and 100 phone-book entries.
-// Needs an X server: xvfb-run -a build/bench/bench_startup
+// the real program with a fee log of a heavy user (1,000,000 records unless the first
+// argument says otherwise) and 100 phone-book entries, beside awk summing the same
+// file's costs. Needs an X server: xvfb-run -a build/bench/bench_startup [records]
 //
 // The window is detected through the X server itself: the bench listens for the
 // root window's MapNotify events, so the program needs no hook and no polling
 // helper competes with it for the processor. Without libxcb at build time it
 // only says so.
-#include "TextFile.h"
+#include "BenchFeeLog.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -25,10 +26,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <vector>
 
 #ifdef RUFWERK_HAVE_XCB
@@ -36,8 +35,8 @@
 
 namespace {
 
-constexpr int FeeRecords = 100000;
-constexpr int BookEntries = 100;
+constexpr int DefaultFeeRecords = 1000000;
+constexpr int AwkRuns = 3;
 constexpr int MeasuredRuns = 5;
 constexpr int SettleMs = 300;
 constexpr int ShowTimeoutMs = 30000;
@@ -48,82 +47,18 @@ constexpr int ShowTimeoutMs = 30000;
     std::exit(1);
 }
 
-QString entryName(int i)
-{
-    static const char16_t *const first[] = {u"Callnet", u"Netzwerk", u"Telenet", u"Fonline", u"Datenweg",
-                                            u"Ortsnetz", u"Uni",      u"Büro",    u"Mailbox", u"Provider"};
-    static const char16_t *const second[] = {u"Nord", u"Süd",   u"Ost",   u"West", u"Flat",
-                                             u"Spar", u"Nacht", u"ISDN",  u"Mobil", u"Plus"};
-    return QString::fromUtf16(first[i / 10]) + u' ' + QString::fromUtf16(second[i % 10]);
-}
-
-QString entryNumber(int i)
-{
-    return QStringLiteral("019%1 %2").arg(20 + i % 80).arg(1000 + i * 37 % 9000);
-}
-
-QString entryTariff(int i)
-{
-    // As typed into the tariff field: German decimals, three places like the default "0,000".
-    return QLocale().toString(0.9 + (i * 13 % 60) / 10.0, 'f', 3);
-}
-
 void writePhoneBook(const QString &tool, const QProcessEnvironment &env)
 {
-    for (int i = 0; i < BookEntries; ++i) {
+    for (int i = 0; i < BenchFeeLog::BookEntries; ++i) {
         QProcess add;
         add.setProcessEnvironment(env);
-        QStringList args{QStringLiteral("add"), entryName(i), entryNumber(i)};
+        QStringList args{QStringLiteral("add"), BenchFeeLog::entryName(i), BenchFeeLog::entryNumber(i)};
         if (i % 4 == 3)
             args << QStringLiteral("DEVICE=isdn");
         add.start(tool, args);
         if (!add.waitForFinished(10000) || add.exitStatus() != QProcess::NormalExit || add.exitCode() != 0)
             fail(QStringLiteral("%1 add failed: %2").arg(tool, QString::fromLocal8Bit(add.readAllStandardError())));
     }
-}
-
-// Years of calls in the record layout the engine appends after each connection:
-// date;start;entry;number;tariff Ct/min;online time;fee €
-void writeFeeLog(const QString &path)
-{
-    std::mt19937 random(1999);
-    std::uniform_int_distribution<int> pick(0, BookEntries - 1);
-    std::uniform_int_distribution<int> gap(60, 9000);
-    std::lognormal_distribution<double> length(6.0, 1.2);
-    const QLocale locale;
-    QDateTime at(QDate(1999, 1, 4), QTime(8, 15, 0));
-    QStringList lines;
-    lines.reserve(FeeRecords);
-    for (int r = 0; r < FeeRecords; ++r) {
-        const int i = pick(random);
-        const qint64 seconds = std::clamp<qint64>(qint64(length(random)), 3, 6 * 3600);
-        const double tariff = locale.toDouble(entryTariff(i));
-        // Every fourth entry bills by the second, the others per started minute.
-        const double cents = i % 4 == 3 ? tariff * double(seconds) / 60.0 : tariff * std::ceil(double(seconds) / 60.0);
-        const QString online = QStringLiteral("%1:%2:%3")
-                                   .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-                                   .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                                   .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-        lines << at.date().toString(QStringLiteral("dd.MM.yyyy")) + u';' + at.time().toString(QStringLiteral("HH:mm:ss"))
-                + u';' + entryName(i) + u';' + entryNumber(i) + u';' + entryTariff(i) + QStringLiteral(" Ct/min;")
-                + online + u';' + locale.toString(cents / 100.0, 'f', 4) + QStringLiteral(" €");
-        at = at.addSecs(seconds + gap(random));
-    }
-    QString error;
-    if (!TextFile::writeLines(path, lines, &error))
-        fail(error);
-}
-
-double rssMib(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
 }
 
 // Reports the main window of one process being mapped. It is told apart from the
@@ -259,79 +194,91 @@ int main(int argc, char *argv[])
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
 
     writePhoneBook(tool, env);
+    const int records = argc > 1 ? QByteArray(argv[1]).toInt() : DefaultFeeRecords;
     const QString feeLog = home + QStringLiteral("/FeeReport.Lst");
-    writeFeeLog(feeLog);
-    std::printf("fee log: %d records, %.1f MB; phone book: %d entries\n", FeeRecords,
-                double(QFileInfo(feeLog).size()) / 1e6, BookEntries);
+    if (!BenchFeeLog::write(feeLog, records, &why))
+        fail(why);
+    const double fileMb = double(QFileInfo(feeLog).size()) / (1024.0 * 1024.0);
+    std::printf("fee log: %d records, %.1f MiB; phone book: %d entries\n", records, fileMb, BenchFeeLog::BookEntries);
+    const BenchFeeLog::AwkRun awk = BenchFeeLog::awkSum(feeLog, AwkRuns);
 
     QSocketNotifier notifier(watcher.fd(), QSocketNotifier::Read);
     const QString errorLog = tmp.filePath(QStringLiteral("stderr.txt"));
 
-    // The first run warms the caches and leaves the settings and the fee-log
-    // backup a returning user has; it is not counted.
-    std::vector<Run> runs;
-    for (int r = 0; r <= MeasuredRuns; ++r) {
-        watcher.drain(0);
-        QProcess proc;
-        proc.setProcessEnvironment(env);
-        proc.setStandardOutputFile(QProcess::nullDevice());
-        proc.setStandardErrorFile(errorLog);
+    // The first run of each series warms the caches and leaves the settings and
+    // the fee-log backup a returning user has; it is not counted.
+    const auto measure = [&] {
+        std::vector<Run> runs;
+        for (int r = 0; r <= MeasuredRuns; ++r) {
+            watcher.drain(0);
+            QProcess proc;
+            proc.setProcessEnvironment(env);
+            proc.setStandardOutputFile(QProcess::nullDevice());
+            proc.setStandardErrorFile(errorLog);
 
-        QEventLoop loop;
-        bool shown = false;
-        qint64 pid = 0;
-        const auto check = [&] {
-            if (watcher.drain(pid)) {
-                shown = true;
-                loop.quit();
+            QEventLoop loop;
+            bool shown = false;
+            qint64 pid = 0;
+            const auto check = [&] {
+                if (watcher.drain(pid)) {
+                    shown = true;
+                    loop.quit();
+                }
+            };
+            const QMetaObject::Connection onX = QObject::connect(&notifier, &QSocketNotifier::activated, &loop, check);
+            const QMetaObject::Connection onEnd =
+                QObject::connect(&proc, &QProcess::finished, &loop, [&loop] { loop.quit(); });
+            QTimer::singleShot(ShowTimeoutMs, &loop, &QEventLoop::quit);
+
+            QElapsedTimer clock;
+            clock.start();
+            proc.start(program, {});
+            if (!proc.waitForStarted(10000))
+                fail(QStringLiteral("cannot start %1: %2").arg(program, proc.errorString()));
+            pid = proc.processId();
+            check(); // events that arrived while starting
+            if (!shown)
+                loop.exec();
+            const double startupMs = double(clock.nsecsElapsed()) / 1e6;
+            QObject::disconnect(onX);
+            QObject::disconnect(onEnd);
+
+            if (!shown) {
+                const bool ended = proc.state() == QProcess::NotRunning;
+                proc.kill();
+                proc.waitForFinished(5000);
+                QFile log(errorLog);
+                log.open(QIODevice::ReadOnly);
+                fail(QStringLiteral("run %1: main window not shown (%2); program's stderr:\n%3")
+                         .arg(r)
+                         .arg(ended ? QStringLiteral("program ended") : QStringLiteral("timeout"))
+                         .arg(QString::fromLocal8Bit(log.readAll())));
             }
-        };
-        const QMetaObject::Connection onX = QObject::connect(&notifier, &QSocketNotifier::activated, &loop, check);
-        const QMetaObject::Connection onEnd =
-            QObject::connect(&proc, &QProcess::finished, &loop, [&loop] { loop.quit(); });
-        QTimer::singleShot(ShowTimeoutMs, &loop, &QEventLoop::quit);
 
-        QElapsedTimer clock;
-        clock.start();
-        proc.start(program, {});
-        if (!proc.waitForStarted(10000))
-            fail(QStringLiteral("cannot start %1: %2").arg(program, proc.errorString()));
-        pid = proc.processId();
-        check(); // events that arrived while starting
-        if (!shown)
-            loop.exec();
-        const double startupMs = double(clock.nsecsElapsed()) / 1e6;
-        QObject::disconnect(onX);
-        QObject::disconnect(onEnd);
+            QEventLoop settle;
+            QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
+            settle.exec();
+            const double rss = BenchFeeLog::rssMib(pid);
 
-        if (!shown) {
-            const bool ended = proc.state() == QProcess::NotRunning;
-            proc.kill();
-            proc.waitForFinished(5000);
-            QFile log(errorLog);
-            log.open(QIODevice::ReadOnly);
-            fail(QStringLiteral("run %1: main window not shown (%2); program's stderr:\n%3")
-                     .arg(r)
-                     .arg(ended ? QStringLiteral("program ended") : QStringLiteral("timeout"))
-                     .arg(QString::fromLocal8Bit(log.readAll())));
+            proc.terminate();
+            if (!proc.waitForFinished(20000)) {
+                proc.kill();
+                proc.waitForFinished(5000);
+                fail(QStringLiteral("run %1: program did not end on SIGTERM").arg(r));
+            }
+            if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0)
+                std::fprintf(stderr, "bench_startup: run %d ended with exit code %d\n", r, proc.exitCode());
+            if (r > 0)
+                runs.push_back({startupMs, rss});
         }
-
-        QEventLoop settle;
-        QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
-        settle.exec();
-        const double rss = rssMib(pid);
-
-        proc.terminate();
-        if (!proc.waitForFinished(20000)) {
-            proc.kill();
-            proc.waitForFinished(5000);
-            fail(QStringLiteral("run %1: program did not end on SIGTERM").arg(r));
-        }
-        if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0)
-            std::fprintf(stderr, "bench_startup: run %d ended with exit code %d\n", r, proc.exitCode());
-        if (r > 0)
-            runs.push_back({startupMs, rss});
-    }
+        return runs;
+    };
+    const std::vector<Run> runs = measure();
+    const BenchFeeLog::AwkRun awkAfter = BenchFeeLog::awkSum(feeLog, AwkRuns);
+    // The same start without a fee log: what the log itself costs.
+    QFile::rename(feeLog, feeLog + QStringLiteral(".away"));
+    QFile::remove(home + QStringLiteral("/FeeReport.BAK"));
+    const std::vector<Run> bare = measure();
 
     std::vector<double> times;
     std::vector<double> rss;
@@ -341,9 +288,25 @@ int main(int argc, char *argv[])
         rss.push_back(run.rssMib);
         detail += QStringLiteral(" %1/%2").arg(run.startupMs, 0, 'f', 1).arg(run.rssMib, 0, 'f', 1);
     }
+    const double awkMs = std::min(awk.bestMs, awkAfter.bestMs);
+    std::printf("awk (%s) summing the costs: best %.1f ms (sum %s)\n", qPrintable(awk.program), awkMs,
+                awk.sum.constData());
     std::printf("runs (startup ms/rss MiB):%s\n", qPrintable(detail));
-    std::printf("startup_ms median=%.1f max=%.1f\n", median(times), *std::max_element(times.begin(), times.end()));
-    std::printf("rss_mib=%.1f\n", median(rss));
+    const double best = *std::min_element(times.begin(), times.end());
+    std::printf("startup_ms best=%.1f median=%.1f max=%.1f; median/awk=%.2f (aim <= 0.33)\n", best, median(times),
+                *std::max_element(times.begin(), times.end()), median(times) / awkMs);
+    std::printf("rss_mib=%.1f; file + 50 MiB = %.1f; rss - file = %.1f MiB (aim <= 50)\n", median(rss), fileMb + 50,
+                median(rss) - fileMb);
+    std::vector<double> bareTimes;
+    std::vector<double> bareRss;
+    for (const Run &run : bare) {
+        bareTimes.push_back(run.startupMs);
+        bareRss.push_back(run.rssMib);
+    }
+    std::printf("without a fee log: startup_ms best=%.1f median=%.1f (median/awk=%.2f), rss_mib=%.1f; "
+                "the log adds %.1f ms and %.1f MiB\n",
+                *std::min_element(bareTimes.begin(), bareTimes.end()), median(bareTimes), median(bareTimes) / awkMs,
+                median(bareRss), median(times) - median(bareTimes), median(rss) - median(bareRss));
     return 0;
 }
 

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    libgumbo-dev wget
+    qt6-charts-dev libqt6opengl6-dev
     xvfb xauth
     # Linux dial-up backend: pppd and chat, the privileged peer writer, the
     # secret store; its tests join TUN links with socat in network namespaces.

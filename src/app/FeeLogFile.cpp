@@ -2,8 +2,6 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "FeeLogFile.h"
 
-#include "TextFile.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,30 +10,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Text lists never hold NUL characters; a file with them was damaged (for
-// example zero-filled after a crash) and is not a fee log any more.
-bool looksDamaged(const QStringList &lines)
+bool readChecked(const QString &path, TextLines *lines, QString *error)
 {
-    for (const QString &line : lines) {
-        if (line.contains(QChar(0)))
-            return true;
-    }
-    return false;
-}
-
-bool readChecked(const QString &path, QStringList *lines, QString *error)
-{
-    QStringList read;
-    QString why;
-    if (!TextFile::readLines(path, &read, &why)) {
-        *error = why;
+    TextLines read;
+    if (!TextLines::read(path, &read, error))
         return false;
-    }
-    if (looksDamaged(read)) {
+    // Text lists never hold NUL characters; a file with them was damaged (for
+    // example zero-filled after a crash) and is not a fee log any more.
+    if (read.bytes().contains('\0')) {
         *error = u"Die Datei \"%1\" ist beschädigt (sie enthält Binärdaten)."_s.arg(QDir::toNativeSeparators(path));
         return false;
     }
-    *lines = read;
+    *lines = std::move(read);
     return true;
 }
 
@@ -46,45 +32,89 @@ TFeeLogFile::TFeeLogFile(const QString &folder)
 {
 }
 
-bool TFeeLogFile::Load(QStringList *lines, QString *error)
+// A read still running is waited for.
+TFeeLogFile::~TFeeLogFile() = default;
+
+TFeeLogFile::Stamp TFeeLogFile::ListStamp() const
 {
-    lines->clear();
-    FSource = Source::None;
-    FListUnreadable = false;
-    QString why;
-    if (QFileInfo::exists(ListPath())) {
-        if (!readChecked(ListPath(), lines, &why)) {
-            FListUnreadable = true;
-            if (error)
-                *error = u"Das Gebühren-Protokoll kann nicht geladen werden:\r%1\r\r"
-                         "Die Datei wird nicht überschrieben; die Einträge dieser Sitzung werden in \"%2\" gesichert."_s
-                             .arg(why, QDir::toNativeSeparators(RescuePath()));
-            return false;
-        }
-        FSource = Source::List;
-        if (!QFileInfo::exists(BackupPath()))
-            QFile::copy(ListPath(), BackupPath());
-        return true;
-    }
-    if (QFileInfo::exists(BackupPath())) {
-        if (!readChecked(BackupPath(), lines, &why)) {
-            if (error)
-                *error = u"Die Sicherung des Gebühren-Protokolls kann nicht geladen werden:\r%1"_s.arg(why);
-            return false;
-        }
-        FSource = Source::Backup;
-    }
-    return true;
+    const QFileInfo info(ListPath());
+    if (!info.isFile())
+        return {};
+    return {info.size(), info.lastModified()};
 }
 
-bool TFeeLogFile::Save(const QStringList &lines, QString *error)
+// Touches files only, never the members that change: it runs in the background.
+TFeeLogFile::Loaded TFeeLogFile::Read() const
+{
+    Loaded result;
+    QString why;
+    if (QFileInfo::exists(ListPath())) {
+        if (!readChecked(ListPath(), &result.lines, &why)) {
+            result.listUnreadable = true;
+            result.error = u"Das Gebühren-Protokoll kann nicht geladen werden:\r%1\r\r"
+                           "Die Datei wird nicht überschrieben; die Einträge dieser Sitzung werden in \"%2\" gesichert."_s
+                               .arg(why, QDir::toNativeSeparators(RescuePath()));
+            return result;
+        }
+        result.source = Source::List;
+        result.stamp = ListStamp();
+        if (!QFileInfo::exists(BackupPath()))
+            QFile::copy(ListPath(), BackupPath());
+        return result;
+    }
+    if (QFileInfo::exists(BackupPath())) {
+        if (!readChecked(BackupPath(), &result.lines, &why)) {
+            result.error = u"Die Sicherung des Gebühren-Protokolls kann nicht geladen werden:\r%1"_s.arg(why);
+            return result;
+        }
+        result.source = Source::Backup;
+    }
+    return result;
+}
+
+void TFeeLogFile::StartLoad(std::function<void()> whenRead)
+{
+    if (FPending.valid())
+        return;
+    FPending = std::async(std::launch::async, [this, whenRead = std::move(whenRead)] {
+        Loaded loaded = Read();
+        if (whenRead)
+            whenRead();
+        return loaded;
+    });
+}
+
+bool TFeeLogFile::Load(TextLines *lines, QString *error)
+{
+    Loaded loaded = FPending.valid() ? FPending.get() : Read();
+    FSource = loaded.source;
+    FListUnreadable = loaded.listUnreadable;
+    FListRevision = loaded.source == Source::List ? loaded.lines.revision() : 0;
+    FListStamp = loaded.stamp;
+    *lines = std::move(loaded.lines);
+    if (loaded.error.isEmpty())
+        return true;
+    if (error)
+        *error = loaded.error;
+    return false;
+}
+
+bool TFeeLogFile::Save(const TextLines &lines, QString *error)
 {
     if (lines.isEmpty())
         return true;
     QString why;
     if (!FListUnreadable) {
-        if (TextFile::writeLines(ListPath(), lines, &why))
+        // Unchanged lines leave the file as it is: a log of years is not rewritten
+        // at every exit, and a file written by others keeps its line ends.
+        if (FListRevision && lines.revision() == FListRevision && ListStamp() == FListStamp)
             return true;
+        if (lines.write(ListPath(), &why)) {
+            FListRevision = lines.revision();
+            FListStamp = ListStamp();
+            return true;
+        }
+        FListRevision = 0;
         if (error)
             *error = u"Das Gebühren-Protokoll kann nicht gespeichert werden:\r%1"_s.arg(why);
         return false;
@@ -92,11 +122,24 @@ bool TFeeLogFile::Save(const QStringList &lines, QString *error)
     // Rescue file: what earlier runs rescued stays in front of this run's records.
     if (!FRescueRead) {
         FRescueEarlier.clear();
-        FRescueRead = !QFileInfo::exists(RescuePath()) || TextFile::readLines(RescuePath(), &FRescueEarlier, &why);
+        FRescueRead = !QFileInfo::exists(RescuePath()) || TextLines::read(RescuePath(), &FRescueEarlier, &why);
     }
-    if (FRescueRead && TextFile::writeLines(RescuePath(), FRescueEarlier + lines, &why))
-        return true;
+    if (FRescueRead) {
+        TextLines rescued = FRescueEarlier;
+        for (qsizetype i = 0; i < lines.count(); ++i)
+            rescued.append(lines.at(i));
+        if (rescued.write(RescuePath(), &why))
+            return true;
+    }
     if (error)
         *error = u"Die Einträge des Gebühren-Protokolls können nicht gesichert werden:\r%1"_s.arg(why);
     return false;
+}
+
+void TFeeLogFile::DeleteList()
+{
+    if (FListUnreadable)
+        return;
+    QFile::remove(ListPath());
+    FListRevision = 0;
 }

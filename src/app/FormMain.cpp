@@ -2,9 +2,12 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "FormMain.h"
 
+#include "ConnectionCommands.h"
 #include "DialUp.h"
 #include "DialUpService.h"
 #include "DialogTools.h"
+#include "Favorites.h"
+#include "FeeReportCommand.h"
 #include "Folders.h"
 #include "FormHelp.h"
 #include "Glyphs.h"
@@ -16,8 +19,11 @@
 #include "RASWorkUnit.h"
 #include "SettingsCommands.h"
 #include "SettingsStore.h"
-#include "StartProgramList.h"
+#include "SideBarMenu.h"
+#include "SiteDownloadCommand.h"
+#include "StartPrograms.h"
 #include "TextFile.h"
+#include "TrayStatus.h"
 #include "WindowMessage.h"
 #include "WindowPlacement.h"
 
@@ -290,6 +296,10 @@ void TFormMain::buildActions()
             return;
         engine->ReloadConnectionModule();
         engine->SelectConnection();
+        // What the selector shows is what is dialed and charged; a line in use
+        // keeps the values it was dialed with.
+        if (engine->ConnectionState == Offline || engine->ConnectionState == Ended)
+            engine->ApplyCurrentConnection();
     });
 }
 
@@ -336,7 +346,7 @@ void TFormMain::buildMenus()
     QMenu *startProgs = bar->addMenu(u"&Startprogramme"_s);
     startProgs->setObjectName(u"MIStartProgsMain"_s);
     QAction *run = commandAction("MIRunStartProg", u"&Ausführen"_s, u"F12"_s, Glyphs::icon(Glyphs::Launch));
-    run->setProperty("command", u"RunStartProgram"_s);
+    run->setProperty("command", u"StartProgramMenuMain"_s);
     connectCommand(run);
     startProgs->addAction(run);
     startProgs->addSeparator();
@@ -516,7 +526,7 @@ void TFormMain::buildCompactPanel(QWidget *panel)
 
     BtnFavorite = panelButton("BtnFavorite", u"&Favoriten"_s, Glyphs::Favorites, panel);
     SetHint(BtnFavorite, u"Favorite|Favoriten laden / speichern"_s);
-    connect(BtnFavorite, &QToolButton::clicked, this, [this] { RunCommand(u"Favorites"_s); });
+    // A drop-down button: the favourites commands give it its menu.
     bottom->addWidget(BtnFavorite);
 
     ComboBoxStartProg = new QComboBox(panel);
@@ -807,7 +817,7 @@ void TFormMain::buildTray()
     TrayIcon->setObjectName(u"TrayIcon"_s);
     TrayIcon->setToolTip(u"Kovatek Rufwerk"_s);
 
-    BarPopupMenu = new QMenu(this);
+    BarPopupMenu = new TSideBarMenu(u"Rufwerk"_s, this);
     BarPopupMenu->setObjectName(u"BarPopupMenu"_s);
     QAction *show = commandAction("MIAltruf", u"&Kovatek Rufwerk"_s, QString(), Glyphs::appIcon());
     SetHint(show, u"Rufwerk rückladen"_s);
@@ -854,7 +864,7 @@ void TFormMain::buildTray()
 
 // --- FormCreate -----------------------------------------------------------
 
-bool TFormMain::trayAvailable() const
+bool TFormMain::TrayIconAvailable() const
 {
     return TrayAvailable ? TrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
@@ -878,8 +888,15 @@ void TFormMain::FormCreate()
     SetShowPostIt(true);
     SetShapedHints(StartSettings.PostItIndex == 1);
 
-    // 6. Fee log
-    LoadFeeList();
+    // 6. Fee log: read in the background while the window and the engine are
+    // built; taken on its first use or as soon as the event loop is free.
+    if (StartSettings.FeeRecord) {
+        RASStrList->SetLoader(u"FeeReport"_s, [this] { LoadFeeList(); });
+        FFeeLog.StartLoad([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { RASStrList->EnsureLoaded(u"FeeReport"_s); }, Qt::QueuedConnection);
+        });
+    }
 
     // 7. Tray icon around the start programs
     TrayIcon->show();
@@ -916,21 +933,27 @@ void TFormMain::CreateEngine(DialUpService *service)
         return;
     engine = new TRASWorkUnit(this, service);
     engine->SaveFeeList = [this] { SaveFeeList(); };
+    InstallConnectionCommands(*this);
+    InstallFeeReportCommands(*this);
     engine->ActionConnect->setIcon(Glyphs::icon(Glyphs::Dial));
     engine->ActionDisconnect->setIcon(Glyphs::icon(Glyphs::HangUp));
     engine->ActionStopCon->setIcon(Glyphs::icon(Glyphs::Stop));
     engine->ActionShowLog->setIcon(Glyphs::icon(Glyphs::Protocol));
     connect(engine, &TRASWorkUnit::connectionStateChanged, this, &TFormMain::onConnectionStateChanged);
     applyDialButtonLook(engine->ConnectionState);
+    InstallSiteDownloadCommand(*this);
     // The engine's first look at the controls is no change of state: the
     // start-up hint stays until the first one.
     TrayIcon->setToolTip(lineBreaks(trayStartHint()));
     InstallSettingsCommands(*this);
+    InstallStartProgramCommands(*this);
+    InstallFavoriteCommands(*this);
+    InstallTrayCommands(*this);
 }
 
 void TFormMain::StartUp()
 {
-    if (StartSettings.MiniStart && trayAvailable())
+    if (StartSettings.MiniStart && TrayIconAvailable())
         return; // only the tray icon
     // Without a notification area a hidden window could never be reached again.
     if (StartSettings.MiniStart || FMinimizedAtStart)
@@ -957,17 +980,7 @@ void TFormMain::showMainWindow()
 
 void TFormMain::LoadStartPrograms()
 {
-    QString error;
-    const QStringList lines = StartProgramList::Load(SettingsStore::instance(), &error);
-    if (!error.isEmpty())
-        MessageDialog::Error(error, this);
-    RASStrList->SetLines(u"StartProgs"_s, lines);
-    ComboBoxStartProg->clear();
-    for (const QString &line : lines) {
-        const QString name = TStartProgram::FromLine(line).Name;
-        if (!name.isEmpty())
-            ComboBoxStartProg->addItem(Glyphs::icon(Glyphs::Launch), name);
-    }
+    StartPrograms::Load(*this);
 }
 
 // --- fee log --------------------------------------------------------------
@@ -979,13 +992,14 @@ const TStartSettings &TFormMain::CurrentStartSettings() const
 
 void TFormMain::LoadFeeList()
 {
+    RASStrList->SetLoader(u"FeeReport"_s, nullptr); // loaded here, not again on first use
     if (!CurrentStartSettings().FeeRecord)
         return;
-    QStringList lines;
+    TextLines lines;
     QString error;
     if (!FFeeLog.Load(&lines, &error))
         MessageDialog::Error(error, this);
-    RASStrList->SetLines(u"FeeReport"_s, lines);
+    RASStrList->SetLines(u"FeeReport"_s, std::move(lines));
 }
 
 void TFormMain::SaveFeeList()
@@ -993,7 +1007,7 @@ void TFormMain::SaveFeeList()
     if (!CurrentStartSettings().FeeRecord)
         return;
     QString error;
-    if (!FFeeLog.Save(RASStrList->Lines(u"FeeReport"_s), &error))
+    if (!FFeeLog.Save(*RASStrList->Compact(u"FeeReport"_s), &error))
         MessageDialog::Error(error, this);
 }
 
@@ -1080,6 +1094,7 @@ QString TFormMain::CommandTitle(const QString &name)
         {u"RunStartProgram"_s, u"Startprogramm ausführen"_s},
         {u"EditStartPrograms"_s, u"Startprogramme bearbeiten"_s},
         {u"StartProgramMenu"_s, u"Startprogramme"_s},
+        {u"StartProgramMenuMain"_s, u"Startprogramme"_s},
         {u"Settings"_s, u"Programmeinstellung"_s},
         {u"FeeReport"_s, u"Gebühren-Protokoll"_s},
         {u"Help"_s, u"Programm-Hilfe"_s},

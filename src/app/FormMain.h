@@ -67,6 +67,10 @@ public:
     /// The orderly end of FormDestroy; runs once, whoever asks first (close,
     /// SIGTERM, end of the desktop session).
     void Shutdown();
+    /// Whether the desktop has a notification area for the tray icon.
+    bool TrayIconAvailable() const;
+    /// Whether the orderly end has run; waits for a dial stop then.
+    bool IsShutDown() const { return FShutDown; }
 
     TRASWorkUnit *engine = nullptr;
     TRASStrList *RASStrList = nullptr;
@@ -75,6 +79,9 @@ public:
     bool AlwaysOnline = false;
     /// The address handed to the site download window (message 5950).
     QString DownloadURL;
+
+    /// The fee log file behind RASStrList's "FeeReport".
+    TFeeLogFile &FeeLog() { return FFeeLog; }
 
     int ConnectionState() const;
     /// The start settings in force: the engine's once it exists (the settings
@@ -160,7 +167,6 @@ private:
     void savePlacement();
     void applyHintStyle();
     void showMainWindow();
-    bool trayAvailable() const;
 
     // Compact panel
     QHeaderView *HeaderControl = nullptr;

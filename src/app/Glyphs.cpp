@@ -288,6 +288,43 @@ void paintGlyph(QPainter &p, Id id)
         p.drawPath(ring);
         break;
     }
+    case Program: {
+        // A program window: title bar and an empty client area.
+        const QColor blue(0x2a, 0x6c, 0xc4);
+        p.setPen(pen(darker(blue), 4));
+        p.setBrush(QColor(0xf4, 0xf7, 0xfb));
+        p.drawRoundedRect(QRectF(8, 14, 84, 72), 6, 6);
+        p.setPen(Qt::NoPen);
+        p.setBrush(blue);
+        p.drawRect(QRectF(10, 16, 80, 16));
+        p.setBrush(QColor(0xf2, 0xc2, 0x1b));
+        p.drawEllipse(QRectF(76, 19, 10, 10));
+        break;
+    }
+    case Folder: {
+        const QColor yellow(0xf0, 0xc0, 0x4a);
+        p.setPen(pen(QColor(0xa0, 0x74, 0x10), 4));
+        p.setBrush(yellow);
+        p.drawPolygon(QPolygonF{QPointF(6, 24), QPointF(38, 24), QPointF(46, 32), QPointF(94, 32), QPointF(94, 84),
+                                QPointF(6, 84)});
+        p.setBrush(yellow.lighter(115));
+        p.drawRect(QRectF(6, 42, 88, 42));
+        break;
+    }
+    case Download: {
+        const QColor green(0x2e, 0xa0, 0x43);
+        p.setPen(pen(QColor(0x3b, 0x47, 0x55), 8));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF{QPointF(12, 66), QPointF(12, 88), QPointF(88, 88), QPointF(88, 66)});
+        p.setPen(pen(darker(green), 4));
+        p.setBrush(green);
+        p.drawPolygon(QPolygonF{QPointF(38, 8), QPointF(62, 8), QPointF(62, 40), QPointF(78, 40), QPointF(50, 72),
+                                QPointF(22, 40), QPointF(38, 40)});
+        break;
+    }
+    case Web:
+        paintGlobe(p, QRectF(0, 0, Box, Box), 2, true);
+        break;
     case Status: {
         const QColor blue(0x2a, 0x6c, 0xc4);
         QPainterPath balloon;

@@ -38,7 +38,11 @@ enum Id {
     Exchange = 18,
     OnlineHelp = 19,
     Launch = 20,
+    Program = 21, // the fallback icon of a start program
+    Folder = 22,
+    Download = 23,
     Status = 24,
+    Web = 25,
 };
 
 /// The glyph as an icon with pixmaps from 16 to 64 pixels.

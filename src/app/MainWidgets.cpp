@@ -15,40 +15,8 @@ constexpr int GaugeInterval = 40;
 } // namespace
 
 TAnimate::TAnimate(QWidget *parent)
-    : QWidget(parent)
-    , FTimer(new QTimer(this))
+    : TFrameAnimation(Glyphs::AnimationFrames, AnimateInterval, parent)
 {
-    FTimer->setInterval(AnimateInterval);
-    connect(FTimer, &QTimer::timeout, this, &TAnimate::step);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-void TAnimate::setActive(bool on)
-{
-    if (FActive == on)
-        return;
-    FActive = on;
-    FFrame = 0;
-    if (on)
-        FTimer->start();
-    else
-        FTimer->stop();
-    update();
-}
-
-namespace {
-// Nobody sees a hidden or minimised window: its animations need not paint.
-bool onScreen(const QWidget *widget)
-{
-    return widget->isVisible() && !widget->window()->isMinimized();
-}
-} // namespace
-
-void TAnimate::step()
-{
-    FFrame = (FFrame + 1) % Glyphs::AnimationFrames;
-    if (onScreen(this))
-        update();
 }
 
 void TAnimate::paintEvent(QPaintEvent *)
@@ -60,7 +28,7 @@ void TAnimate::paintEvent(QPaintEvent *)
         FFramesRatio = ratio;
     }
     // Frame 0 twice over: resting and running.
-    const int index = FActive ? FFrame + 1 : 0;
+    const int index = active() ? frame() + 1 : 0;
     if (FFrames.isEmpty())
         FFrames.resize(Glyphs::AnimationFrames + 1);
     QPixmap &pixmap = FFrames[index];
@@ -71,7 +39,7 @@ void TAnimate::paintEvent(QPaintEvent *)
         QPainter painter(&pixmap);
         const int side = std::min(width(), height());
         const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
-        Glyphs::paintGlobe(painter, r, FFrame, FActive);
+        Glyphs::paintGlobe(painter, r, frame(), active());
     }
     QPainter p(this);
     p.drawPixmap(0, 0, pixmap);
@@ -84,7 +52,7 @@ TActivityGauge::TActivityGauge(QWidget *parent)
     FTimer->setInterval(GaugeInterval);
     connect(FTimer, &QTimer::timeout, this, [this] {
         FOffset = (FOffset + Speed) % std::max(1, width() * 2);
-        if (onScreen(this))
+        if (TFrameAnimation::OnScreen(this))
             update();
     });
 }

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #pragma once
 
+#include "FrameAnimation.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QList>
@@ -11,20 +13,12 @@
 class QTimer;
 
 /// The online animation: frames 0..12 of a turning globe while active, frame 0 otherwise.
-class TAnimate : public QWidget
+class TAnimate : public TFrameAnimation
 {
     Q_OBJECT
-    Q_PROPERTY(bool active READ active WRITE setActive)
-    Q_PROPERTY(int frame READ frame)
 
 public:
     explicit TAnimate(QWidget *parent = nullptr);
-
-    bool active() const { return FActive; }
-    void setActive(bool on);
-    int frame() const { return FFrame; }
-    /// Advances one frame (the timer's step).
-    void step();
 
     QSize sizeHint() const override { return {40, 40}; }
 
@@ -32,9 +26,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QTimer *FTimer;
-    bool FActive = false;
-    int FFrame = 0;
     // Painted once per size: the globe is drawn with many antialiased curves.
     QList<QPixmap> FFrames;
     QSize FFramesSize;

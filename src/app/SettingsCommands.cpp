@@ -2,13 +2,13 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SettingsCommands.h"
 
+#include "Favorites.h"
 #include "FormMain.h"
 #include "FormProgStart.h"
-#include "MessageDialog.h"
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
-#include "Shell.h"
 
+#include <QAction>
 #include <QComboBox>
 
 using namespace Qt::StringLiterals;
@@ -28,12 +28,12 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
         form.ComboBoxRASSelect(index);
         return true;
     };
-    host.LoadStartPrograms = [&form] { form.LoadStartPrograms(); };
-    host.OpenFavorite = [&form](const QString &path) {
-        QString error;
-        if (!Shell::instance().open(path, QString(), QString(), &error))
-            MessageDialog::Information(error, &form);
+    host.EntriesChanged = [&form] {
+        if (auto *action = form.findChild<QAction *>(u"ActionEnriesChanged"_s))
+            action->trigger();
     };
+    host.LoadStartPrograms = [&form] { form.LoadStartPrograms(); };
+    host.OpenFavorite = [&form](const QString &path) { TFavorites::OpenFavorite(form, path); };
     const bool feeLogWasOn = form.engine->StartSettings.FeeRecord;
     TFormProgStart dialog(form.engine, std::move(host), &form);
     dialog.StartPage = startPage;

@@ -104,4 +104,27 @@ void WriteBilling(SettingsStore &store, const QString &name, int billing)
     store.writeInteger(RegKey::Billing(), name, billing);
 }
 
+void DeleteValues(SettingsStore &store, const QString &name)
+{
+    for (const QString &key : {RegKey::Tariff(), RegKey::ConnTimeout(), RegKey::Billing()}) {
+        if (store.hasValue(key, name))
+            store.deleteValue(key, name);
+    }
+}
+
+void MoveValues(SettingsStore &store, const QString &from, const QString &to)
+{
+    for (const QString &key : {RegKey::Tariff(), RegKey::ConnTimeout(), RegKey::Billing()}) {
+        // Deleted first: names that differ in letter case only are one value.
+        const bool stored = store.hasValue(key, from);
+        const QString value = store.readString(key, from);
+        if (stored)
+            store.deleteValue(key, from);
+        if (stored)
+            store.writeString(key, to, value);
+        else if (store.hasValue(key, to))
+            store.deleteValue(key, to); // left by an earlier connection of that name
+    }
+}
+
 } // namespace ConnectionValues

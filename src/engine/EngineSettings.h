@@ -71,4 +71,9 @@ int ReadBilling(const SettingsStore &store, const QString &name);
 void WriteTariff(SettingsStore &store, const QString &name, const QString &tariff);
 void WriteConnTimeout(SettingsStore &store, const QString &name, int seconds);
 void WriteBilling(SettingsStore &store, const QString &name, int billing);
+/// Removes the three values of a connection that was deleted.
+void DeleteValues(SettingsStore &store, const QString &name);
+/// The three values of a renamed connection go to its new name; what is not
+/// stored for from (its default) is not stored for to either.
+void MoveValues(SettingsStore &store, const QString &from, const QString &to);
 } // namespace ConnectionValues

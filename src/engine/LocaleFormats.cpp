@@ -7,12 +7,17 @@
 
 namespace LocaleFormats {
 
-QString ShortDate(const QDate &date)
+QString ShortDateFormat()
 {
     QString format = QLocale().dateFormat(QLocale::ShortFormat);
     if (!format.contains(QLatin1String("yyyy")))
         format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return QLocale().toString(date, format);
+    return format;
+}
+
+QString ShortDate(const QDate &date)
+{
+    return QLocale().toString(date, ShortDateFormat());
 }
 
 QString LongTime(const QTime &time)

@@ -10,6 +10,8 @@
 namespace LocaleFormats {
 /// Short date with a four-digit year, as the fee log keeps it.
 QString ShortDate(const QDate &date);
+/// The format of ShortDate ("dd.MM.yyyy" in Germany).
+QString ShortDateFormat();
 QString LongTime(const QTime &time);
 QString DateTime(const QDateTime &dateTime);
 /// Fixed decimals, no thousands separators ("%3.2f").

@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHash>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWidget>
 
 namespace {
@@ -22,16 +24,36 @@ QWidget *ownerOr(QWidget *parent)
     return QApplication::activeWindow();
 }
 
-int show(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons,
-         QMessageBox::StandardButton defaultButton, QWidget *parent)
+QMessageBox::StandardButton show(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton defaultButton, QWidget *parent)
 {
-    QMessageBox box(icon, QStringLiteral("Rufwerk"), MessageDialog::DisplayText(text), buttons, ownerOr(parent));
-    box.setDefaultButton(defaultButton);
-    if (auto *yes = box.button(QMessageBox::Yes))
-        yes->setText(QStringLiteral("&Ja"));
-    if (auto *no = box.button(QMessageBox::No))
-        no->setText(QStringLiteral("&Nein"));
-    return box.exec();
+    QMessageBox box(icon, QStringLiteral("Rufwerk"), MessageDialog::DisplayText(text), QMessageBox::NoButton,
+                    ownerOr(parent));
+    // Buttons of our own: a translator installed later retranslates standard
+    // buttons into whatever language it carries, and these texts must stay German.
+    struct Choice {
+        QMessageBox::StandardButton button;
+        const char *text;
+        QMessageBox::ButtonRole role;
+    };
+    static constexpr Choice choices[] = {
+        {QMessageBox::Yes, "&Ja", QMessageBox::YesRole},
+        {QMessageBox::No, "&Nein", QMessageBox::NoRole},
+        {QMessageBox::Ok, "OK", QMessageBox::AcceptRole},
+    };
+    QHash<QAbstractButton *, QMessageBox::StandardButton> answers;
+    for (const Choice &choice : choices) {
+        if (!(buttons & choice.button))
+            continue;
+        QPushButton *button = box.addButton(QString::fromUtf8(choice.text), choice.role);
+        answers.insert(button, choice.button);
+        if (choice.button == defaultButton)
+            box.setDefaultButton(button);
+    }
+    // Esc and the close box answer No where there is one.
+    box.setEscapeButton(answers.key(buttons & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok));
+    box.exec();
+    return answers.value(box.clickedButton(), buttons & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok);
 }
 
 } // namespace
@@ -51,6 +73,14 @@ bool Question(const QString &text, QWidget *parent)
     if (hook())
         return hook()(Kind::Question, text);
     return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, parent)
+        == QMessageBox::Yes;
+}
+
+bool QuestionDefaultNo(const QString &text, QWidget *parent)
+{
+    if (hook())
+        return hook()(Kind::QuestionDefaultNo, text);
+    return show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, parent)
         == QMessageBox::Yes;
 }
 

@@ -15,10 +15,14 @@ class QWidget;
  */
 namespace MessageDialog {
 
-enum class Kind { Question, Information, Error };
+enum class Kind { Question, QuestionDefaultNo, Information, Error };
 
 /// Returns true for Yes.
 bool Question(const QString &text, QWidget *parent = nullptr);
+/// A question whose Yes cannot be undone (restart the computer, delete an
+/// entry, delete the whole fee log): No is the default button, so a stray
+/// Enter does no harm. Returns true for Yes.
+bool QuestionDefaultNo(const QString &text, QWidget *parent = nullptr);
 void Information(const QString &text, QWidget *parent = nullptr);
 /// The application's standard error box.
 void Error(const QString &text, QWidget *parent = nullptr);

@@ -220,7 +220,8 @@ TRASWorkUnit::~TRASWorkUnit()
 
 QStringList *TRASWorkUnit::StringList(const QString &name)
 {
-    return m_ownLists->List(name);
+    // The fee log is kept compact; the connection module has no use for it.
+    return TRASStrList::IsCompact(name) ? nullptr : m_ownLists->List(name);
 }
 
 template<typename T>
@@ -294,6 +295,16 @@ void TRASWorkUnit::WriteBilling(const QString &name, int billing)
     ConnectionValues::WriteBilling(*m_store, name, billing);
 }
 
+void TRASWorkUnit::DeleteConnValues(const QString &name)
+{
+    ConnectionValues::DeleteValues(*m_store, name);
+}
+
+void TRASWorkUnit::MoveConnValues(const QString &from, const QString &to)
+{
+    ConnectionValues::MoveValues(*m_store, from, to);
+}
+
 // --- connection module ----------------------------------------------------
 
 void TRASWorkUnit::bindCommandHandler(QAction *action, const TNotifyEvent &)
@@ -333,6 +344,15 @@ void TRASWorkUnit::LoadConnectionModule()
 
 void TRASWorkUnit::ReloadConnectionModule()
 {
+    const QStringList before = *entries();
+    if (ConnectionState == Online || ConnectionState == Dialing) {
+        // Unloading the module would end the line it holds: it is reloaded
+        // once that line is down.
+        m_reloadPending = true;
+        refreshEntries(before);
+        return;
+    }
+    m_reloadPending = false;
     if (ModuleIndex >= 0) {
         clearModuleHandlers();
         PluginManager->UnloadPlugin(ModuleIndex);
@@ -343,6 +363,9 @@ void TRASWorkUnit::ReloadConnectionModule()
     } catch (const EuilPluginError &error) {
         MessageDialog::Error(error.message(), m_host);
     }
+    // The module's activation leaves bare names; fee records, the module's
+    // settings line and the dial all need the five fields again.
+    refreshEntries(before);
 }
 
 QString TRASWorkUnit::ModuleSettingsText() const
@@ -401,6 +424,47 @@ void TRASWorkUnit::fillEntriesFromPhonebook()
 {
     if (RWDialUp->GetEntries() == RasError::Success)
         *entries() = RWDialUp->Entries();
+}
+
+void TRASWorkUnit::refreshEntries(const QStringList &before)
+{
+    if (RWDialUp->GetEntries() != RasError::Success) {
+        // A phone book that cannot be read now is no empty one.
+        *entries() = before;
+        m_ownLists->Changed(QStringLiteral("Entries"));
+        return;
+    }
+    const QStringList names = RWDialUp->Entries();
+    QStringList lines;
+    lines.reserve(names.size());
+    for (const QString &name : names) {
+        const QString complete = entryLine(name);
+        lines << (complete.isEmpty() ? name : complete);
+    }
+    *entries() = lines;
+    m_entryNames = names;
+
+    // The selector and the list must stay aligned line by line; a phone book
+    // changed by another program brings the selector up to date too.
+    if (auto *combo = control<QComboBox>("ComboBoxRAS")) {
+        QStringList items;
+        items.reserve(combo->count());
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        if (items != names) {
+            const QString selected = combo->currentIndex() >= 0 ? combo->currentText() : DFURec.ServiceStr;
+            const QSignalBlocker quiet(combo);
+            combo->clear();
+            combo->addItems(names);
+            int index = combo->findText(selected, Qt::MatchFixedString);
+            if (index < 0)
+                index = combo->findText(DFURec.ServiceStr, Qt::MatchFixedString);
+            if (index < 0 && combo->count() > 0)
+                index = 0;
+            combo->setCurrentIndex(index);
+        }
+    }
+    m_ownLists->Changed(QStringLiteral("Entries"));
 }
 
 void TRASWorkUnit::CompleteEntries()
@@ -674,6 +738,13 @@ void TRASWorkUnit::SetConnectionState(int state)
         break;
     }
     applyStateToControls(state);
+    if (m_reloadPending && (state == Offline || state == Ended)) {
+        // Not from within the module's own state report.
+        QTimer::singleShot(0, this, [this] {
+            if (m_reloadPending && ConnectionState != Online && ConnectionState != Dialing)
+                ReloadConnectionModule();
+        });
+    }
     emit connectionStateChanged(state);
 }
 

@@ -68,6 +68,8 @@ public:
     /// Where the engine keeps its settings.
     SettingsStore &Store() const { return *m_store; }
     void LoadConnectionModule();
+    /// Unloads and loads the module and completes the connection list again;
+    /// while the module dials or holds its line, the reload waits for its end.
     void ReloadConnectionModule();
     void CompleteEntries();
     void BuildEntriesFromPhonebook();
@@ -84,6 +86,10 @@ public:
     void WriteTariff(const QString &name, const QString &tariff);
     void WriteConnTimeout(const QString &name, int seconds);
     void WriteBilling(const QString &name, int billing);
+    /// Removes the tariff, time-out and tact stored for name.
+    void DeleteConnValues(const QString &name);
+    /// Moves the tariff, time-out and tact of a renamed connection.
+    void MoveConnValues(const QString &from, const QString &to);
     /// The dialing-method menu: toggles SyncAsync, stores and applies it.
     void ToggleDialMode();
 
@@ -179,6 +185,9 @@ private:
     void showFirstCharge();
     void restoreSelectedTariff();
     void fillEntriesFromPhonebook();
+    /// Rebuilds the five-field lines from the phone book after the module was
+    /// reloaded; before is the list as it was, kept when the book cannot be read.
+    void refreshEntries(const QStringList &before);
     QString entryLine(const QString &name);
     QStringList *entries();
     bool writeProtocolFile(QString *error);
@@ -192,4 +201,5 @@ private:
     int m_startTimeout = DefaultTimeout;
     bool m_idleDialogOpen = false;
     bool m_externLookupFailed = false;
+    bool m_reloadPending = false;
 };

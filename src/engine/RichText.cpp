@@ -773,7 +773,7 @@ void load(const QByteArray &bytes, QTextDocument *doc)
 {
     if (read(bytes, doc))
         return;
-    doc->setPlainText(TextFile::splitLines(TextFile::decode(bytes)).join(u'\n'));
+    doc->setPlainText(TextFile::splitLines(TextFile::decodeFile(bytes)).join(u'\n'));
 }
 
 QByteArray write(const QTextDocument *doc)

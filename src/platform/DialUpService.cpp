@@ -104,6 +104,11 @@ int DialUpService::editEntryDialog(QObject *owner, const QString &entryName)
     return m_dialogHook(owner, entryName, nullptr);
 }
 
+int DialUpService::showModemSettings(QObject *)
+{
+    return RasError::InvalidParameter;
+}
+
 int DialUpService::validateEntryName(const QString &entryName)
 {
     const QString trimmed = entryName.trimmed();

@@ -171,6 +171,10 @@ public:
     virtual int deleteEntry(const QString &entryName) = 0;
     virtual int validateEntryName(const QString &entryName);
     virtual int enumDevices(QList<RasDevice> *devices) = 0;
+    /// Whether the system has modem settings of its own to open.
+    virtual bool hasModemSettings() const { return false; }
+    /// Opens the system's modem settings; a RAS result.
+    virtual int showModemSettings(QObject *owner);
 
     // Connections
     virtual int enumConnections(QList<RasConnection> *connections) = 0;

@@ -78,11 +78,18 @@ void reset()
 
 QString dataFolderFor(const QString &folder)
 {
+    if (!qEnvironmentVariableIsEmpty("RUFWERK_HOME"))
+        return userDataFolder();
+    if (writableFolder(withSeparator(folder)))
+        return withSeparator(folder);
+    return userDataFolder();
+}
+
+QString userDataFolder()
+{
     const QString home = qEnvironmentVariable("RUFWERK_HOME");
     if (!home.isEmpty())
         return withSeparator(home);
-    if (writableFolder(withSeparator(folder)))
-        return withSeparator(folder);
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
         data = QDir::homePath() + QLatin1String("/.local/share");

@@ -23,6 +23,8 @@ void reset();
 
 /// The rule itself, for a given program folder.
 QString dataFolderFor(const QString &executableFolder);
+/// The per-user data location: $RUFWERK_HOME, else "Rufwerk" in the user's data folder.
+QString userDataFolder();
 /// Parent folder of a folder path, with a trailing separator.
 QString parentFolder(const QString &folder);
 

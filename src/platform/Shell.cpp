@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "Shell.h"
 
+#include "Folders.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileIconProvider>
@@ -67,6 +69,16 @@ private:
 std::unique_ptr<Shell> createDesktopShell()
 {
     return std::make_unique<DesktopShell>();
+}
+
+QString Shell::favoritesFolder()
+{
+#ifdef Q_OS_WIN
+    const QString profile = qEnvironmentVariable("USERPROFILE");
+    if (!profile.isEmpty())
+        return QDir::fromNativeSeparators(profile) + u"/Favorites/"_s;
+#endif
+    return Folders::userDataFolder() + u"Favoriten/"_s;
 }
 
 Shell &Shell::instance()

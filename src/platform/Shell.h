@@ -26,6 +26,10 @@ public:
     virtual bool showFolder(const QString &folder, QString *error = nullptr) = 0;
     /// The icon of the file's type, or a null icon when the system has none.
     virtual QIcon fileIcon(const QString &path) = 0;
+    /// The current user's folder of internet shortcut files, with a trailing
+    /// separator: the system's on Windows, elsewhere "Favoriten" in the
+    /// user's data location (not created here).
+    virtual QString favoritesFolder();
 
     static Shell &instance();
     /// Replaces the process-wide shell (tests, other desktops).

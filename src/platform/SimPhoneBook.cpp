@@ -37,21 +37,76 @@ enum KeyId {
     OtherKey,
 };
 
+// How a key's text stands for the record's value.
+enum class Codec {
+    Plain,        // the value itself; for an option bit 1 or 0
+    Inverted,     // an option bit that the key states the other way round
+    Assign,       // an option bit: 2 "specified", 1 "assigned by the server"
+    BaseProtocol, // the framing: 1 PPP, 2 SLIP, 3 RAS (the record has 1, 2, 4)
+    Excluded,     // the protocols not to be negotiated (the record has those that are)
+};
+
+struct OptionKey
+{
+    const char *name; // as the Windows phone book has it
+    Codec codec;
+    const char *older; // the record's own name of the bit, still read
+};
+
 // The RASEO_* bits in their order, bit 0x1 first.
-const char *const optionBitNames[16] = {
-    "UseCountryAndAreaCodes", "SpecificIpAddr",       "SpecificNameServers",   "IpHeaderCompression",
-    "RemoteDefaultGateway",   "DisableLcpExtensions", "TerminalBeforeDial",    "TerminalAfterDial",
-    "ModemLights",            "SwCompression",        "RequireEncryptedPw",    "RequireMsEncryptedPw",
-    "RequireDataEncryption",  "NetworkLogon",         "UseLogonCredentials",   "PromoteAlternates",
+const OptionKey optionKeys[16] = {
+    {"UseCountryAndAreaCodes", Codec::Plain, "UseDialingRules"},
+    {"IpAssign", Codec::Assign, "SpecificIpAddr"},
+    {"IpNameAssign", Codec::Assign, "SpecificNameServers"},
+    {"IpHeaderCompression", Codec::Plain, nullptr},
+    {"IpPrioritizeRemote", Codec::Plain, "RemoteDefaultGateway"},
+    {"LcpExtensions", Codec::Inverted, "DisableLcpExtensions"},
+    {"TerminalBeforeDial", Codec::Plain, nullptr},
+    {"TerminalAfterDial", Codec::Plain, nullptr},
+    {"ShowMonitorIconInTaskBar", Codec::Plain, "ModemLights"},
+    {"SwCompression", Codec::Plain, nullptr},
+    {"RequireEncryptedPw", Codec::Plain, nullptr},
+    {"RequireMsEncryptedPw", Codec::Plain, nullptr},
+    {"RequireDataEncryption", Codec::Plain, nullptr},
+    {"NetworkLogon", Codec::Plain, nullptr},
+    {"AutoLogon", Codec::Plain, "UseLogonCredentials"},
+    {"PromoteAlternates", Codec::Plain, nullptr},
 };
 constexpr quint32 namedOptionBits = 0xFFFF;
+constexpr quint32 knownProtocols = 0xF; // NetBEUI, IPX, IPv4, IPv6
 
 struct KeyInfo
 {
     SimKey key;
     KeyId id;
-    quint32 bit; // option keys only
+    quint32 bit;  // option keys only
+    Codec codec;
+    bool older;   // read, but written under the key of the Windows format
 };
+
+quint32 decodeRaw(Codec codec, quint32 raw)
+{
+    switch (codec) {
+    case Codec::Plain: return raw;
+    case Codec::Inverted: return raw == 0 ? 1 : 0;
+    case Codec::Assign: return raw == 2 ? 1 : 0;
+    case Codec::BaseProtocol: return raw == 3 ? 4 : raw;
+    case Codec::Excluded: return ~raw & knownProtocols;
+    }
+    return raw;
+}
+
+quint32 encodeRaw(Codec codec, quint32 value)
+{
+    switch (codec) {
+    case Codec::Plain: return value;
+    case Codec::Inverted: return value == 0 ? 1 : 0;
+    case Codec::Assign: return value != 0 ? 2 : 1;
+    case Codec::BaseProtocol: return value == 4 ? 3 : value == 3 ? 0 : value;
+    case Codec::Excluded: return ~value & knownProtocols;
+    }
+    return value;
+}
 
 const QList<KeyInfo> &keyTable()
 {
@@ -59,8 +114,9 @@ const QList<KeyInfo> &keyTable()
         using G = SimKeyGroup;
         using V = SimValueKind;
         QList<KeyInfo> t;
-        auto add = [&t](const char *name, G group, V kind, KeyId id, quint32 bit = 0) {
-            t.append({{QString::fromLatin1(name), group, kind}, id, bit});
+        auto add = [&t](const char *name, G group, V kind, KeyId id, quint32 bit = 0, Codec codec = Codec::Plain,
+                        bool older = false) {
+            t.append({{QString::fromLatin1(name), group, kind}, id, bit, codec, older});
         };
         add("DEVICE", G::Entry, V::Text, DeviceType);
         add("Device", G::Entry, V::Text, DeviceName);
@@ -69,18 +125,29 @@ const QList<KeyInfo> &keyTable()
         add("AreaCode", G::Entry, V::Text, AreaCode);
         add("CountryCode", G::Entry, V::Number, CountryCode);
         add("CountryID", G::Entry, V::Number, CountryID);
-        for (int i = 0; i < 16; ++i)
-            add(optionBitNames[i], G::Entry, V::Flag, OptionBit, 1u << i);
+        for (int i = 0; i < 16; ++i) {
+            const OptionKey &option = optionKeys[i];
+            add(option.name, G::Entry, option.codec == Codec::Assign ? V::Number : V::Flag, OptionBit, 1u << i,
+                option.codec);
+        }
         add("Options", G::Entry, V::Number, Options);
         add("IpAddress", G::Entry, V::Address, IpAddress);
         add("IpDnsAddress", G::Entry, V::Address, IpDnsAddress);
         add("IpDns2Address", G::Entry, V::Address, IpDns2Address);
         add("IpWinsAddress", G::Entry, V::Address, IpWinsAddress);
         add("IpWins2Address", G::Entry, V::Address, IpWins2Address);
-        add("FrameSize", G::Entry, V::Number, FrameSize);
-        add("NetProtocols", G::Entry, V::Number, NetProtocols);
-        add("Framing", G::Entry, V::Number, Framing);
+        add("IpFrameSize", G::Entry, V::Number, FrameSize);
+        add("ExcludedProtocols", G::Entry, V::Number, NetProtocols, 0, Codec::Excluded);
+        add("BaseProtocol", G::Entry, V::Number, Framing, 0, Codec::BaseProtocol);
         add("Script", G::Entry, V::Text, Script);
+        // Older spellings, read and taken over by the keys above.
+        for (int i = 0; i < 16; ++i) {
+            if (optionKeys[i].older)
+                add(optionKeys[i].older, G::Entry, V::Flag, OptionBit, 1u << i, Codec::Plain, true);
+        }
+        add("FrameSize", G::Entry, V::Number, FrameSize, 0, Codec::Plain, true);
+        add("NetProtocols", G::Entry, V::Number, NetProtocols, 0, Codec::Plain, true);
+        add("Framing", G::Entry, V::Number, Framing, 0, Codec::Plain, true);
         add("User", G::DialParams, V::Text, OtherKey);
         add("Password", G::DialParams, V::Text, OtherKey);
         add("PasswordStored", G::DialParams, V::Flag, OtherKey);
@@ -101,6 +168,22 @@ const QList<KeyInfo> &keyTable()
         return t;
     }();
     return table;
+}
+
+// One field of the record, whatever key spells it.
+quint64 fieldOf(const KeyInfo &info)
+{
+    return (quint64(info.id) << 32) | info.bit;
+}
+
+// The key of the Windows format for the field of an older spelling.
+const KeyInfo *currentKeyOf(const KeyInfo &info)
+{
+    for (const KeyInfo &candidate : keyTable()) {
+        if (!candidate.older && fieldOf(candidate) == fieldOf(info))
+            return &candidate;
+    }
+    return &info;
 }
 
 const KeyInfo *findKeyInfo(QStringView name)
@@ -189,18 +272,13 @@ QString numberText(quint32 value)
     return QString::number(value);
 }
 
-QString flagText(bool value)
-{
-    return value ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 // The entry keys of a record in the order they are written.
 QList<std::pair<const KeyInfo *, QString>> entryValues(const RasEntry &entry, const QString &name,
                                                        const QString &port)
 {
     QList<std::pair<const KeyInfo *, QString>> values;
     for (const KeyInfo &info : keyTable()) {
-        if (info.key.group != SimKeyGroup::Entry)
+        if (info.key.group != SimKeyGroup::Entry || info.older)
             continue;
         QString v;
         switch (info.id) {
@@ -215,7 +293,7 @@ QList<std::pair<const KeyInfo *, QString>> entryValues(const RasEntry &entry, co
         case AreaCode: v = entry.areaCode; break;
         case CountryCode: v = numberText(entry.countryCode); break;
         case CountryID: v = numberText(entry.countryId); break;
-        case OptionBit: v = flagText(entry.options & info.bit); break;
+        case OptionBit: v = numberText(encodeRaw(info.codec, (entry.options & info.bit) ? 1 : 0)); break;
         case Options:
             if (!(entry.options & ~namedOptionBits))
                 continue;
@@ -227,8 +305,8 @@ QList<std::pair<const KeyInfo *, QString>> entryValues(const RasEntry &entry, co
         case IpWinsAddress: v = simAddressText(entry.ipAddrWins); break;
         case IpWins2Address: v = simAddressText(entry.ipAddrWinsAlt); break;
         case FrameSize: v = numberText(entry.frameSize); break;
-        case NetProtocols: v = numberText(entry.netProtocols); break;
-        case Framing: v = numberText(entry.framingProtocol); break;
+        case NetProtocols: v = numberText(encodeRaw(info.codec, entry.netProtocols)); break;
+        case Framing: v = numberText(encodeRaw(info.codec, entry.framingProtocol)); break;
         case Script: v = entry.script; break;
         case OtherKey: continue;
         }
@@ -505,10 +583,52 @@ RasEntry simEntryFromSection(const SimPhoneBookSection &section)
     RasEntry entry;
     QString device;
     QString port;
-    QSet<const KeyInfo *> seen;
     quint32 optionsField = 0;
     quint32 setBits = 0;
     quint32 clearBits = 0;
+    const auto take = [&](const KeyInfo &info, const QString &v) {
+        switch (info.id) {
+        case DeviceType: entry.deviceType = v; break;
+        case DeviceName: device = v; break;
+        case Port: port = v; break;
+        case PhoneNumber: entry.localPhoneNumber = v; break;
+        case AreaCode: entry.areaCode = v; break;
+        case CountryCode: entry.countryCode = numberOr(v, entry.countryCode); break;
+        case CountryID: entry.countryId = numberOr(v, entry.countryId); break;
+        case OptionBit:
+            if (decodeRaw(info.codec, numberOr(v, 0)) != 0)
+                setBits |= info.bit;
+            else
+                clearBits |= info.bit;
+            break;
+        case Options: optionsField = numberOr(v, 0); break;
+        case IpAddress: simParseAddress(v, &entry.ipAddr); break;
+        case IpDnsAddress: simParseAddress(v, &entry.ipAddrDns); break;
+        case IpDns2Address: simParseAddress(v, &entry.ipAddrDnsAlt); break;
+        case IpWinsAddress: simParseAddress(v, &entry.ipAddrWins); break;
+        case IpWins2Address: simParseAddress(v, &entry.ipAddrWinsAlt); break;
+        case FrameSize: entry.frameSize = numberOr(v, entry.frameSize); break;
+        case NetProtocols: {
+            quint32 raw = 0;
+            if (simParseNumber(v, &raw))
+                entry.netProtocols = decodeRaw(info.codec, raw);
+            break;
+        }
+        case Framing: {
+            quint32 raw = 0;
+            if (simParseNumber(v, &raw))
+                entry.framingProtocol = decodeRaw(info.codec, raw);
+            break;
+        }
+        case Script: entry.script = v; break;
+        case OtherKey: break;
+        }
+    };
+    // The first line of a field counts; a key of the Windows format wins over
+    // an older spelling of the same field.
+    QSet<quint64> seen;
+    QList<std::pair<const KeyInfo *, QString>> older;
+    QSet<quint64> olderSeen;
     for (const SimPhoneBookLine &line : section.lines) {
         if (line.key.isEmpty())
             continue;
@@ -518,36 +638,24 @@ RasEntry simEntryFromSection(const SimPhoneBookSection &section)
                 entry.passThrough.insert(line.key, line.value);
             continue;
         }
-        if (info->key.group != SimKeyGroup::Entry || seen.contains(info))
+        if (info->key.group != SimKeyGroup::Entry)
             continue;
-        seen.insert(info);
-        const QString &v = line.value;
-        switch (info->id) {
-        case DeviceType: entry.deviceType = v; break;
-        case DeviceName: device = v; break;
-        case Port: port = v; break;
-        case PhoneNumber: entry.localPhoneNumber = v; break;
-        case AreaCode: entry.areaCode = v; break;
-        case CountryCode: entry.countryCode = numberOr(v, entry.countryCode); break;
-        case CountryID: entry.countryId = numberOr(v, entry.countryId); break;
-        case OptionBit:
-            if (numberOr(v, 0) != 0)
-                setBits |= info->bit;
-            else
-                clearBits |= info->bit;
-            break;
-        case Options: optionsField = numberOr(v, 0); break;
-        case IpAddress: simParseAddress(v, &entry.ipAddr); break;
-        case IpDnsAddress: simParseAddress(v, &entry.ipAddrDns); break;
-        case IpDns2Address: simParseAddress(v, &entry.ipAddrDnsAlt); break;
-        case IpWinsAddress: simParseAddress(v, &entry.ipAddrWins); break;
-        case IpWins2Address: simParseAddress(v, &entry.ipAddrWinsAlt); break;
-        case FrameSize: entry.frameSize = numberOr(v, entry.frameSize); break;
-        case NetProtocols: entry.netProtocols = numberOr(v, entry.netProtocols); break;
-        case Framing: entry.framingProtocol = numberOr(v, entry.framingProtocol); break;
-        case Script: entry.script = v; break;
-        case OtherKey: break;
+        const quint64 field = fieldOf(*info);
+        if (info->older) {
+            if (!olderSeen.contains(field)) {
+                olderSeen.insert(field);
+                older.append({info, line.value});
+            }
+            continue;
         }
+        if (seen.contains(field))
+            continue;
+        seen.insert(field);
+        take(*info, line.value);
+    }
+    for (const auto &[info, v] : std::as_const(older)) {
+        if (!seen.contains(fieldOf(*info)))
+            take(*info, v);
     }
     // The named keys win over the bit field, so a hand edit of one is enough.
     entry.options = (optionsField | setBits) & ~clearBits;
@@ -670,24 +778,41 @@ int simApplyDialParams(SimPhoneBookSection *section, const RasDialParams &params
 
 bool simApplyUserValue(SimPhoneBookSection *section, const QString &key, const QString &value, QString *error)
 {
-    const SimKey *known = simFindKey(key);
-    if (!known) {
+    const KeyInfo *info = findKeyInfo(key);
+    if (!info) {
         if (error)
             *error = QStringLiteral("Unbekannter Schlüssel „%1“.").arg(key);
         return false;
     }
-    if (value.isEmpty() && known->group == SimKeyGroup::Scenario) {
-        section->removeValue(known->name);
+    const SimKey &known = info->key;
+    if (value.isEmpty() && known.group == SimKeyGroup::Scenario) {
+        section->removeValue(known.name);
         return true;
     }
-    if (!simCheckValue(*known, value, error))
+    if (!simCheckValue(known, value, error))
         return false;
-    if (known->name == QLatin1String("Password")) {
-        section->setValue(known->name, simEncodePassword(value));
+    if (known.name == QLatin1String("Password")) {
+        section->setValue(known.name, simEncodePassword(value));
         section->setValue(QStringLiteral("PasswordStored"), QStringLiteral("1"));
-    } else {
-        section->setValue(known->name, value);
+        return true;
     }
+    if (known.group != SimKeyGroup::Entry) {
+        section->setValue(known.name, value);
+        return true;
+    }
+    // A field has one key in the book: the one of the Windows format.
+    const KeyInfo *current = currentKeyOf(*info);
+    QString stored = value;
+    if (current != info) {
+        quint32 raw = 0;
+        simParseNumber(value, &raw);
+        stored = numberText(encodeRaw(current->codec, decodeRaw(info->codec, raw)));
+    }
+    for (const KeyInfo &other : keyTable()) {
+        if (other.older && fieldOf(other) == fieldOf(*current))
+            section->removeValue(other.key.name);
+    }
+    section->setValue(current->key.name, stored);
     return true;
 }
 
@@ -723,7 +848,12 @@ int SimPhoneBook::read(std::shared_ptr<const SimPhoneBookText> *text)
     const int result = readBytes(&bytes, &exists);
     if (result != RasError::Success)
         return result;
-    m_cache = std::make_shared<const SimPhoneBookText>(SimPhoneBookText::parse(bytes));
+    // Right after a change the stamp cannot tell; the bytes can, and comparing
+    // them is much cheaper than parsing them again.
+    if (!m_cache || m_cacheStamp != stamp || bytes != m_cacheBytes) {
+        m_cache = std::make_shared<const SimPhoneBookText>(SimPhoneBookText::parse(bytes));
+        m_cacheBytes = bytes;
+    }
     m_cacheStamp = stamp;
     m_cacheReadAt = now;
     *text = m_cache;
@@ -793,8 +923,17 @@ int SimPhoneBook::modify(const std::function<int(SimPhoneBookText &)> &change, B
     text.reindex();
     if (exists && !bytes.isEmpty() && (damaged || backup == Backup::Always) && !writeBackup(bytes))
         return RasError::CannotWritePhonebook;
-    if (!TextFile::writeText(m_path, text.serialize()))
+    const QByteArray written = text.serialize();
+    if (!TextFile::writeText(m_path, written))
         return RasError::CannotWritePhonebook;
-    m_cache.reset();
+    // What was just written need not be parsed again: it is the cache, checked
+    // against the file's bytes until its stamp can be trusted. Writing left
+    // out what was damaged.
+    text.damaged = false;
+    text.damagedLine = 0;
+    m_cache = std::make_shared<const SimPhoneBookText>(std::move(text));
+    m_cacheBytes = written;
+    m_cacheStamp = simFileStamp(m_path);
+    m_cacheReadAt = QDateTime::currentMSecsSinceEpoch();
     return RasError::Success;
 }

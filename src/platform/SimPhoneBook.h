@@ -24,13 +24,20 @@
  * regard to case, key names too, except that "DEVICE" (the device type) and
  * "Device" (the device name) are two keys.
  *
- * Entry keys: PhoneNumber, AreaCode, CountryCode, CountryID, one 0/1 key per
- * option bit (UseCountryAndAreaCodes, SpecificIpAddr, ...), Options (option
- * bits beyond those), DEVICE, Device, Port, IpAddress, IpDnsAddress,
- * IpDns2Address, IpWinsAddress, IpWins2Address (dotted text), FrameSize,
- * NetProtocols, Framing, Script. Dial parameters: User, Password (obfuscated,
- * see simEncodePassword), PasswordStored, Domain, CallbackNumber. Scenario keys
- * of the simulated line start with "Sim". Every other key is kept as it is.
+ * Entry keys, as the Windows phone book names them: PhoneNumber, AreaCode,
+ * CountryCode, CountryID, one key per option bit (UseCountryAndAreaCodes,
+ * IpAssign and IpNameAssign with 2 for "specified", IpHeaderCompression,
+ * IpPrioritizeRemote, LcpExtensions for the inverse of DisableLcpExtensions,
+ * ShowMonitorIconInTaskBar, SwCompression, AutoLogon, PromoteAlternates, ...),
+ * Options (option bits beyond those), DEVICE, Device, Port, IpAddress,
+ * IpDnsAddress, IpDns2Address, IpWinsAddress, IpWins2Address (dotted text),
+ * IpFrameSize, ExcludedProtocols (the protocols not negotiated), BaseProtocol
+ * (1 PPP, 2 SLIP, 3 RAS), Script. Older spellings (UseDialingRules,
+ * SpecificIpAddr, ModemLights, Framing, NetProtocols, FrameSize, ...) are read
+ * and written back under the Windows key. Dial parameters: User, Password
+ * (obfuscated, see simEncodePassword), PasswordStored, Domain, CallbackNumber.
+ * Scenario keys of the simulated line start with "Sim". Every other key is
+ * kept as it is.
  */
 
 enum class SimKeyGroup { Entry, DialParams, Scenario };
@@ -173,5 +180,6 @@ private:
     QString m_lastBackup;
     std::shared_ptr<const SimPhoneBookText> m_cache;
     SimFileStamp m_cacheStamp;
+    QByteArray m_cacheBytes; // the file's bytes the cache was parsed from
     qint64 m_cacheReadAt = 0;
 };

@@ -3,6 +3,7 @@
 #include "SimulatedLine.h"
 
 #include "SimConnection.h"
+#include "SimEntryDialog.h"
 #include "SimFiles.h"
 #include "SimPhoneBook.h"
 #include "TextFile.h"
@@ -14,6 +15,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -332,6 +334,33 @@ int SimulatedLine::setEntryDialParams(const RasDialParams &params, bool removePa
             return RasError::CannotFindPhonebookEntry;
         return simApplyDialParams(&text.sections[index], params, removePassword);
     });
+}
+
+namespace {
+QWidget *dialogParent(QObject *owner)
+{
+    return owner && owner->isWidgetType() ? static_cast<QWidget *>(owner)->window() : nullptr;
+}
+} // namespace
+
+int SimulatedLine::createEntryDialog(QObject *owner, QString *createdName)
+{
+    if (m_dialogHook)
+        return DialUpService::createEntryDialog(owner, createdName);
+    SimEntryDialog dialog(*this, QString(), dialogParent(owner));
+    return dialog.run(createdName);
+}
+
+int SimulatedLine::editEntryDialog(QObject *owner, const QString &entryName)
+{
+    if (m_dialogHook)
+        return DialUpService::editEntryDialog(owner, entryName);
+    std::shared_ptr<const SimPhoneBookText> text;
+    const SimPhoneBookSection *section = nullptr;
+    if (const int error = d->book.findEntry(entryName, &text, &section))
+        return error;
+    SimEntryDialog dialog(*this, section->name, dialogParent(owner));
+    return dialog.run();
 }
 
 int SimulatedLine::renameEntry(const QString &oldName, const QString &newName)

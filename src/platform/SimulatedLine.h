@@ -32,6 +32,9 @@ public:
     int setEntryProperties(const QString &entryName, const RasEntry &entry) override;
     int getEntryDialParams(const QString &entryName, RasDialParams *params, bool *passwordStored) override;
     int setEntryDialParams(const RasDialParams &params, bool removePassword) override;
+    /// The line's own small entry dialog (SimEntryDialog), unless a dialog hook is set.
+    int createEntryDialog(QObject *owner, QString *createdName = nullptr) override;
+    int editEntryDialog(QObject *owner, const QString &entryName) override;
     int renameEntry(const QString &oldName, const QString &newName) override;
     int deleteEntry(const QString &entryName) override;
     int enumDevices(QList<RasDevice> *devices) override;

@@ -2,12 +2,11 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "TextFile.h"
 
+#include "TextLines.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
-
-#include <cstring>
 
 namespace {
 
@@ -20,23 +19,68 @@ constexpr char16_t cp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char encodeChar(char16_t c)
+bool isLatin1Byte(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return char(c);
+    return c < 0x80 || (c >= 0xA0 && c <= 0xFF);
+}
+
+// The byte of a character outside Latin-1's shared range, 0 when it has none.
+char highByte(char16_t c)
+{
     for (int i = 0; i < 32; ++i) {
         if (cp1252High[i] == c)
             return char(0x80 + i);
     }
-    return '?';
+    return 0;
+}
+
+QString cannotRead(const QString &path, const QString &why)
+{
+    return QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2").arg(QDir::toNativeSeparators(path), why);
+}
+
+} // namespace
+
+namespace TextFile {
+
+bool hasUtf8Bom(QByteArrayView bytes)
+{
+    return bytes.startsWith(QByteArrayView(Utf8Bom));
+}
+
+QByteArray encode(const QString &text)
+{
+    // Qt's Latin-1 conversion does the bulk; characters outside Latin-1 and the
+    // C1 range are mapped afterwards.
+    QByteArray out = text.toLatin1();
+    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = src[i];
+        if (!isLatin1Byte(c)) {
+            const char b = highByte(c);
+            out[i] = b ? b : '?';
+        }
+    }
+    return out;
+}
+
+bool fitsCodePage(QStringView text)
+{
+    for (const QChar c : text) {
+        if (!isLatin1Byte(c.unicode()) && !highByte(c.unicode()))
+            return false;
+    }
+    return true;
 }
 
 // Latin-1 is Windows-1252 except for 0x80..0x9F; let Qt's fast conversion
 // do the bulk and patch those few characters afterwards.
-QString decodeBytes(const char *begin, qsizetype size)
+QString decode(QByteArrayView bytes)
 {
-    QString out = QString::fromLatin1(begin, size);
-    const auto *src = reinterpret_cast<const unsigned char *>(begin);
+    QString out = QString::fromLatin1(bytes);
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype size = bytes.size();
     QChar *dst = nullptr;
     for (qsizetype i = 0; i < size; ++i) {
         const unsigned char u = src[i];
@@ -49,48 +93,18 @@ QString decodeBytes(const char *begin, qsizetype size)
     return out;
 }
 
-// Splits and decodes in one pass: a fee log of years must load at once.
-QStringList decodeLines(const QByteArray &bytes)
+QByteArray encodeFile(const QString &text)
 {
-    QStringList lines;
-    const char *data = bytes.constData();
-    const qsizetype n = bytes.size();
-    lines.reserve(n / 64);
-    qsizetype start = 0;
-    while (start < n) {
-        const void *found = std::memchr(data + start, '\n', size_t(n - start));
-        const qsizetype newline = found ? static_cast<const char *>(found) - data : n;
-        qsizetype end = newline;
-        if (end > start && data[end - 1] == '\r')
-            --end;
-        lines.append(decodeBytes(data + start, end - start));
-        start = newline + 1;
-    }
-    return lines;
+    if (fitsCodePage(text))
+        return encode(text);
+    return QByteArray(Utf8Bom) + text.toUtf8();
 }
 
-} // namespace
-
-namespace TextFile {
-
-QByteArray encode(const QString &text)
+QString decodeFile(QByteArrayView bytes)
 {
-    // Qt's Latin-1 conversion does the bulk; characters outside Latin-1 and the
-    // C1 range are mapped afterwards.
-    QByteArray out = text.toLatin1();
-    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = src[i];
-        if (c >= 0x80 && (c < 0xA0 || c > 0xFF))
-            out[i] = encodeChar(c);
-    }
-    return out;
-}
-
-QString decode(const QByteArray &bytes)
-{
-    return decodeBytes(bytes.constData(), bytes.size());
+    if (hasUtf8Bom(bytes))
+        return QString::fromUtf8(bytes.sliced(3));
+    return decode(bytes);
 }
 
 QStringList splitLines(const QString &text)
@@ -114,23 +128,38 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-bool readLines(const QString &path, QStringList *lines, QString *error)
+bool readBytes(const QString &path, QByteArray *bytes, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = cannotRead(path, file.errorString());
         return false;
     }
-    *lines = decodeLines(file.readAll());
+    QByteArray read = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = cannotRead(path, file.errorString());
+        return false;
+    }
+    *bytes = std::move(read);
     return true;
 }
 
-bool writeText(const QString &path, const QByteArray &bytes, QString *error)
+bool readLines(const QString &path, QStringList *lines, QString *error)
+{
+    TextLines read;
+    if (!TextLines::read(path, &read, error))
+        return false;
+    *lines = read.toStringList();
+    return true;
+}
+
+bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(head.data(), head.size()) == head.size()
+        && file.write(body.data(), body.size()) == body.size() && file.commit())
         return true;
     if (error)
         *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
@@ -138,18 +167,14 @@ bool writeText(const QString &path, const QByteArray &bytes, QString *error)
     return false;
 }
 
+bool writeText(const QString &path, const QByteArray &bytes, QString *error)
+{
+    return writeText(path, QByteArrayView(), bytes, error);
+}
+
 bool writeLines(const QString &path, const QStringList &lines, QString *error)
 {
-    qsizetype size = 0;
-    for (const QString &line : lines)
-        size += line.size() + 2;
-    QString text;
-    text.reserve(size);
-    for (const QString &line : lines) {
-        text += line;
-        text += QLatin1String("\r\n");
-    }
-    return writeText(path, encode(text), error);
+    return TextLines(lines).write(path, error);
 }
 
 } // namespace TextFile

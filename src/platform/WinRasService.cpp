@@ -12,8 +12,10 @@
 #include "DialUpService.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QHash>
 #include <QObject>
+#include <QProcess>
 #include <QWindow>
 
 #ifndef NOMINMAX
@@ -617,6 +619,21 @@ public:
         for (const RasDevInfoA &record : records)
             devices->append({fieldText(record.szDeviceType), fieldText(record.szDeviceName)});
         return RasError::Success;
+    }
+
+    bool hasModemSettings() const override { return true; }
+
+    int showModemSettings(QObject *) override
+    {
+        // Windows 9x and NT 4.0 have the modem applet; later systems keep the
+        // modems in the telephony applet.
+        wchar_t system[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        const QString folder = QString::fromWCharArray(system, int(length));
+        const QString applet = QFile::exists(folder + QLatin1String("\\modem.cpl")) ? QStringLiteral("modem.cpl")
+                                                                                     : QStringLiteral("telephon.cpl");
+        return QProcess::startDetached(QStringLiteral("control.exe"), {applet}) ? RasError::Success
+                                                                                : RasError::InvalidParameter;
     }
 
     int enumConnections(QList<RasConnection> *connections) override

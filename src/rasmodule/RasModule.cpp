@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "RasModule.h"
 
+#include "Clock.h"
 #include "DialUp.h"
 #include "FormPassword.h"
 #include "LocaleFormats.h"
@@ -159,10 +160,21 @@ void TRasModule::postState(int state)
 
 void TRasModule::setMessage(const QString &text)
 {
+    log(text);
     if (!m_window)
         return;
     if (auto *label = m_window->findChild<QLabel *>(QStringLiteral("MsgLabel")))
         label->setText(text);
+}
+
+void TRasModule::log(const QString &text)
+{
+    // The poll repeats the current step; the log keeps each step once.
+    if (text.isEmpty() || text == m_lastLogged)
+        return;
+    m_lastLogged = text;
+    if (QStringList *serverLog = list("ServerLog"))
+        serverLog->append(LocaleFormats::LongTime(Clock::Now().time()) + QLatin1String("  ") + text);
 }
 
 void TRasModule::resetInfo()
@@ -177,6 +189,11 @@ void TRasModule::Dial()
         return;
     post(WM::SettingsRequest);
     m_entry = !m_selected.isEmpty() ? m_selected : m_settings.Connection;
+    // "ServerLog" holds the log of the latest dial only. Texts only, never a
+    // dial parameter: the log is printed and saved as it stands.
+    if (QStringList *serverLog = list("ServerLog"))
+        serverLog->clear();
+    m_lastLogged.clear();
     if (m_entry.isEmpty()) {
         setMessage(QStringLiteral("Keine DFÜ-Verbindung ausgewählt"));
         return;
@@ -192,6 +209,7 @@ void TRasModule::Dial()
             params.password = TFormPassword::Ask(m_entry, m_window);
         postState(StateDialing);
         m_phase = Phase::Dialing;
+        log(QStringLiteral("Wähle ") + m_entry);
         result = m_service->dial(params, &m_handle);
     }
     if (result != RasError::Success) {

@@ -64,6 +64,8 @@ private:
     void updateInfo();
     void finish(int state, bool closedOutside);
     void setMessage(const QString &text);
+    /// Appends a step of the dial and the connection to "ServerLog".
+    void log(const QString &text);
     void resetInfo();
     QStringList *list(const char *name) const;
 
@@ -78,6 +80,7 @@ private:
     Phase m_phase = Phase::Idle;
     RasHandle m_handle = 0;
     QString m_entry;
+    QString m_lastLogged;
     QElapsedTimer m_online;
     qint64 m_lastInfoMs = 0;
     quint32 m_lastBytes = 0;

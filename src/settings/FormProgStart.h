@@ -20,6 +20,9 @@ struct TProgStartHost {
     std::function<void(const QString &command)> RunCommand;
     /// Makes name the main window's current connection; false when its list does not hold it.
     std::function<bool(const QString &name)> SelectConnection;
+    /// The main window's ActionEnriesChanged: reloads the connection module and
+    /// hands it the current connection.
+    std::function<void()> EntriesChanged;
     /// Reloads the start program list and rebuilds the main window's choice of it.
     std::function<void()> LoadStartPrograms;
     /// Starts a file, asking whether to go online first.

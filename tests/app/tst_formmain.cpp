@@ -4,6 +4,8 @@
 #include "EngineSettings.h"
 #include "FakeDialUpService.h"
 #include "Folders.h"
+#include "FeeLogModel.h"
+#include "FormFeeReport.h"
 #include "FormHelp.h"
 #include "FormMain.h"
 #include "MessageDialog.h"
@@ -23,6 +25,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -268,10 +272,11 @@ private slots:
         QVERIFY(m_messages.isEmpty());
         QCOMPARE(action("ActFeeProt")->isEnabled(), feeRecord);
 
-        // At exit a list with lines is written back as CRLF lines; an empty one writes nothing.
+        // At exit a list loaded from the list file and not changed leaves it as it is
+        // (also its line ends); one loaded from the backup is written as CRLF lines.
         QFETCH(QStringList, loaded);
         m_form.reset();
-        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), loaded.isEmpty() ? lst : lines(loaded));
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), lst.isNull() && !loaded.isEmpty() ? lines(loaded) : lst);
     }
 
     void saveFeeListTiming_data()
@@ -328,6 +333,118 @@ private slots:
         QVERIFY(TextFile::readLines(home(u"FeeReport.NEU"_s), &rescued));
         QCOMPARE(rescued.size(), 1);
         QVERIFY(rescued.first().endsWith(u";00:01:00;0,0200 €"_s));
+    }
+
+    void namesOutsideWindows1252ReadBackUnchanged()
+    {
+        const QString name = u"宽带连接"_s;
+        m_fake->addEntry(name, u"0301999"_s);
+        SettingsStore::instance().writeString(RegKey::Tariff(), name, u"1,5"_s);
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1})));
+        createForm();
+        auto *combo = control<QComboBox>("ComboBoxRAS");
+        combo->setCurrentIndex(combo->findText(name));
+        m_form->ComboBoxRASSelect(combo->currentIndex());
+        oneCall(u"00:00:30"_s);
+        const QString protocolLine = u"  -  DFÜ, Rufnummer: "_s + name + u", 0301999"_s;
+        m_form->engine->AppendProtocol(protocolLine);
+        m_form.reset();
+
+        const QString fee = u"10.12.2026;14:03:07;"_s + name + u";0301999;1,5 Ct/min;00:00:30;0,0150 €"_s;
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)),
+                 QByteArray(TextFile::Utf8Bom) + (Record1 + u"\r\n"_s + fee + u"\r\n"_s).toUtf8());
+        QStringList protocol;
+        QVERIFY(TextFile::readLines(home(u"Rufwerk-Log.TXT"_s), &protocol));
+        QCOMPARE(protocol.last(), protocolLine);
+        QVERIFY(TextFile::hasUtf8Bom(readAll(home(u"Rufwerk-Log.TXT"_s))));
+
+        // The next run reads the record back as it was written.
+        createForm();
+        QCOMPARE(m_form->RASStrList->Lines(u"FeeReport"_s), (QStringList{Record1, fee}));
+    }
+
+    void feeReportFromTheMenus_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("main menu") << u"ActFeeProt"_s;
+        QTest::newRow("tray menu") << u"MICostReport"_s;
+    }
+
+    void feeReportFromTheMenus()
+    {
+        QFETCH(QString, item);
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1, Record2})));
+        createForm();
+        QStringList shown;
+        TFormFeeReport::ExecHook = [&shown](TFormFeeReport *report) {
+            for (int row = 0; row < report->Model()->rowCount(); ++row)
+                shown << report->Model()->Row(row).join(u';');
+            auto *table = report->findChild<QTableView *>(u"ListBoxFees"_s);
+            table->selectRow(0);
+            report->findChild<QPushButton *>(u"BtnDelPeriod"_s)->click();
+            return 0;
+        };
+        control<QAction>(qPrintable(item))->trigger();
+        TFormFeeReport::ExecHook = nullptr;
+        QCOMPARE(shown, (QStringList{Record1, Record2}));
+        QCOMPARE(m_form->RASStrList->Lines(u"FeeReport"_s), QStringList{Record2});
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), lines({Record1, Record2})); // saved by the main window's rule
+        m_form.reset();
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), lines({Record2}));
+    }
+
+    void deletingTheWholeFeeLog()
+    {
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1, Record2})));
+        createForm();
+        QCOMPARE(readAll(home(u"FeeReport.BAK"_s)), lines({Record1, Record2}));
+        m_answer = true;
+        TFormFeeReport::ExecHook = [](TFormFeeReport *report) {
+            report->findChild<QPushButton *>(u"BtnDeleteAll"_s)->click();
+            return 0;
+        };
+        action("ActFeeProt")->trigger();
+        TFormFeeReport::ExecHook = nullptr;
+        QCOMPARE(m_messages, QStringList{u"Gesamte Gebührenliste löschen?"_s});
+        QVERIFY(!QFile::exists(home(u"FeeReport.Lst"_s)));
+        m_form.reset();
+        QVERIFY(!QFile::exists(home(u"FeeReport.Lst"_s)));
+        QCOMPARE(readAll(home(u"FeeReport.BAK"_s)), lines({Record1, Record2}));
+    }
+
+    void recordBeforeTheLogIsTakenGoesAfterIt()
+    {
+        // The log is read in the background; a record completed before the
+        // start took it still lands behind the old records.
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1, Record2})));
+        m_form = std::make_unique<TFormMain>();
+        m_form->CreateEngine(m_fake.get());
+        oneCall(u"00:00:30"_s);
+        const QStringList log = m_form->RASStrList->Lines(u"FeeReport"_s);
+        QCOMPARE(log.size(), 3);
+        QCOMPARE(log.mid(0, 2), (QStringList{Record1, Record2}));
+        QVERIFY(log.last().endsWith(u";00:00:30;0,0200 €"_s));
+        QCOMPARE(readAll(home(u"FeeReport.BAK"_s)), lines({Record1, Record2}));
+    }
+
+    void unchangedLogIsNotRewritten()
+    {
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1, Record2})));
+        const QDateTime written = QDateTime::currentDateTime().addSecs(-3600);
+        {
+            QFile file(home(u"FeeReport.Lst"_s));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+        }
+        createForm();
+        m_form.reset();
+        QCOMPARE(QFileInfo(home(u"FeeReport.Lst"_s)).lastModified(), written);
+
+        // Once someone else changed the file, the log is written at exit as always.
+        createForm();
+        QVERIFY(writeAll(home(u"FeeReport.Lst"_s), lines({Record1})));
+        m_form.reset();
+        QCOMPARE(readAll(home(u"FeeReport.Lst"_s)), lines({Record1, Record2}));
     }
 
     void shutdownWhileOnlineKeepsThePendingRecord()
@@ -525,6 +642,8 @@ private:
         const QStringList fromWindow = m_messages;
         m_form->CreateEngine(m_fake.get());
         m_messages = fromWindow; // without the missing module's notice
+        // What the start does once the event loop runs: the fee log read meanwhile is taken.
+        m_form->RASStrList->EnsureLoaded(u"FeeReport"_s);
     }
 
     void oneCall(const QString &online)

@@ -6,6 +6,7 @@
 #include "Folders.h"
 #include "MessageDialog.h"
 #include "SettingsStore.h"
+#include "SimulatedLine.h"
 
 #include <QFile>
 #include <QProcess>
@@ -82,6 +83,35 @@ private slots:
         QCOMPARE(m_host->lists->Lines(u"RASInfo"_s).first(), u"DFÜ-Name x"_s);
     }
 
+    void reloadKeepsTheFiveFields()
+    {
+        selectEntry(u"Besetzt"_s);
+        const QStringList before = m_host->lists->Lines(u"Entries"_s);
+        QCOMPARE(before.first(), u"Netzwerk Nord;0301234;nord;1,5;"_s);
+        m_engine->ReloadConnectionModule();
+        QCOMPARE(m_engine->ModuleIndex, 0);
+        QCOMPARE(m_host->lists->Lines(u"Entries"_s), before);
+        QCOMPARE(m_host->get<QComboBox>("ComboBoxRAS")->currentText(), u"Besetzt"_s);
+
+        // Another program adds an entry: list and selector take it in, aligned.
+        SimulatedLine other(m_line.path());
+        RasEntry entry;
+        entry.localPhoneNumber = u"0305555"_s;
+        QCOMPARE(other.setEntryProperties(u"Neu"_s, entry), RasError::Success);
+        m_engine->ReloadConnectionModule();
+        const QStringList lines = m_host->lists->Lines(u"Entries"_s);
+        auto *combo = m_host->get<QComboBox>("ComboBoxRAS");
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.last(), u"Neu;0305555;;0,000;"_s);
+        QCOMPARE(combo->count(), 4);
+        QCOMPARE(combo->itemText(3), u"Neu"_s);
+        QCOMPARE(combo->currentText(), u"Besetzt"_s);
+        QCOMPARE(other.deleteEntry(u"Neu"_s), RasError::Success);
+        m_engine->ReloadConnectionModule();
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(m_host->lists->Lines(u"Entries"_s), before);
+    }
+
     void dialOnlineHangUp()
     {
         selectEntry(u"Netzwerk Nord"_s);
@@ -107,6 +137,31 @@ private slots:
         QVERIFY2(fees.first().contains(u";Netzwerk Nord;0301234;1,5 Ct/min;00:00:0"_s), qPrintable(fees.first()));
         QVERIFY(fees.first().endsWith(u";0,0150 €"_s));
         QVERIFY(m_host->get<QComboBox>("ComboBoxRAS")->isEnabled());
+    }
+
+    void reloadWaitsUntilTheLineIsDown()
+    {
+        selectEntry(u"Netzwerk Nord"_s);
+        m_engine->ActionConnect->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Online), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->lists->Lines(u"RASInfo"_s).value(0), u"Netzwerk Nord"_s, 5000);
+        // The phone book changed while online: unloading the module now would end the line.
+        m_engine->ReloadConnectionModule();
+        QCOMPARE(m_host->lists->Lines(u"Entries"_s).first(), u"Netzwerk Nord;0301234;nord;1,5;"_s);
+        QTest::qWait(600);
+        QCOMPARE(m_engine->ConnectionState, int(Online));
+        SimulatedLine line(m_line.path());
+        QList<RasConnection> connections;
+        QCOMPARE(line.enumConnections(&connections), RasError::Success);
+        QCOMPARE(connections.size(), 1);
+        QCOMPARE(m_host->lists->Lines(u"RASInfo"_s).value(0), u"Netzwerk Nord"_s);
+
+        m_engine->ActionDisconnect->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_engine->ConnectionState, int(Offline), 5000);
+        // Now the module is loaded afresh, which starts with its initial lines.
+        QTRY_COMPARE_WITH_TIMEOUT(m_host->lists->Lines(u"RASInfo"_s).value(0), u"DFÜ-Name x"_s, 5000);
+        QCOMPARE(m_engine->ModuleIndex, 0);
+        QVERIFY(m_engine->ActionConnect->property("handlerIndex").isValid());
     }
 
     void busyLineAsksForRedial()

@@ -36,7 +36,8 @@ private slots:
     void spacerWidth();
     void resizeSpreadsTheButtons();
 
-    void loadsPlainWindows1252File();
+    void loadsPlainFile_data();
+    void loadsPlainFile();
     void loadsRtfFile();
     void unreadableFileKeepsText();
     void caretStartsAtTheTop();
@@ -202,16 +203,32 @@ void TestFormHelp::resizeSpreadsTheButtons()
     }
 }
 
-void TestFormHelp::loadsPlainWindows1252File()
+void TestFormHelp::loadsPlainFile_data()
 {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("Windows-1252") << QByteArray("Leerlauf-Abbruch nach: 5 Minuten!\r\n\xd6" "ffnen Sie \"VV Mehr...\"\r\n"
+                                                "Geb\xfchr: 1,23 \x80\r\n{\\rtf ist hier nur Text}\r\n")
+                                  << u"Leerlauf-Abbruch nach: 5 Minuten!\nÖffnen Sie \"VV Mehr...\"\n"
+                                     "Gebühr: 1,23 €\n{\\rtf ist hier nur Text}"_s;
+    // The protocol as written when an entry name needs more than Windows-1252.
+    QTest::newRow("UTF-8 with BOM")
+        << QByteArray("\xEF\xBB\xBF  -  DF\xC3\x9C, Rufnummer: \xE5\xAE\xBD\xE5\xB8\xA6\xE8\xBF\x9E\xE6\x8E\xA5\r\n"
+                      "Geb\xC3\xBChr: 1,23 \xE2\x82\xAC\r\n")
+        << u"  -  DFÜ, Rufnummer: 宽带连接\nGebühr: 1,23 €"_s;
+}
+
+void TestFormHelp::loadsPlainFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
     const QString path = FDir.filePath(u"Rufwerk-Log.TXT"_s);
-    QVERIFY(writeAll(path, "Leerlauf-Abbruch nach: 5 Minuten!\r\n\xd6" "ffnen Sie \"VV Mehr...\"\r\n"
-                           "Geb\xfchr: 1,23 \x80\r\n{\\rtf ist hier nur Text}\r\n"));
+    QVERIFY(writeAll(path, bytes));
     TFormHelp form;
     QString error;
     QVERIFY(form.loadFile(path, &error));
-    QCOMPARE(form.richEdit()->toPlainText(), u"Leerlauf-Abbruch nach: 5 Minuten!\nÖffnen Sie \"VV Mehr...\"\n"
-                                             "Gebühr: 1,23 €\n{\\rtf ist hier nur Text}"_s);
+    QCOMPARE(form.richEdit()->toPlainText(), text);
 }
 
 void TestFormHelp::loadsRtfFile()

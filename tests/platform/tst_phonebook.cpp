@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "RasEntryCompare.h"
 #include "SimPhoneBook.h"
 #include "SimulatedLine.h"
 #include "TestFiles.h"
@@ -38,27 +39,6 @@ RasEntry fullEntry()
                      {QStringLiteral("Padded"), QStringLiteral("  leading and trailing  ")},
                      {QStringLiteral("Quoted"), QStringLiteral("\"in quotes\"")}};
     return e;
-}
-
-void compareEntries(const RasEntry &actual, const RasEntry &expected)
-{
-    QCOMPARE(actual.options, expected.options);
-    QCOMPARE(actual.countryId, expected.countryId);
-    QCOMPARE(actual.countryCode, expected.countryCode);
-    QCOMPARE(actual.areaCode, expected.areaCode);
-    QCOMPARE(actual.localPhoneNumber, expected.localPhoneNumber);
-    QCOMPARE(actual.ipAddr, expected.ipAddr);
-    QCOMPARE(actual.ipAddrDns, expected.ipAddrDns);
-    QCOMPARE(actual.ipAddrDnsAlt, expected.ipAddrDnsAlt);
-    QCOMPARE(actual.ipAddrWins, expected.ipAddrWins);
-    QCOMPARE(actual.ipAddrWinsAlt, expected.ipAddrWinsAlt);
-    QCOMPARE(actual.frameSize, expected.frameSize);
-    QCOMPARE(actual.netProtocols, expected.netProtocols);
-    QCOMPARE(actual.framingProtocol, expected.framingProtocol);
-    QCOMPARE(actual.script, expected.script);
-    QCOMPARE(actual.deviceType, expected.deviceType);
-    QCOMPARE(actual.deviceName, expected.deviceName);
-    QCOMPARE(actual.passThrough, expected.passThrough);
 }
 
 } // namespace
@@ -420,6 +400,14 @@ private Q_SLOTS:
         writeBook("[Y]\r\n");
         QCOMPARE(m_line->enumEntries(&names), RasError::Success);
         QCOMPARE(names, QStringList{QStringLiteral("Y")});
+
+        // Also right after this line wrote the book itself.
+        QCOMPARE(m_line->setEntryProperties(QStringLiteral("Y"), RasEntry()), RasError::Success);
+        QByteArray same = readAll(bookPath());
+        same.replace("[Y]", "[Z]");
+        writeBook(same);
+        QCOMPARE(m_line->enumEntries(&names), RasError::Success);
+        QCOMPARE(names, QStringList{QStringLiteral("Z")});
     }
 
     void userValues_data()
@@ -461,6 +449,98 @@ private Q_SLOTS:
         QCOMPARE(section.lines.size(), 1);
         QCOMPARE(section.lines.at(0).key, storedKey);
         QCOMPARE(section.lines.at(0).value, value);
+    }
+
+    void olderSpellingsTakeTheWindowsKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("storedKey");
+        QTest::addColumn<QString>("storedValue");
+        QTest::newRow("specific address") << QStringLiteral("SpecificIpAddr") << QStringLiteral("1")
+                                          << QStringLiteral("IpAssign") << QStringLiteral("2");
+        QTest::newRow("LCP extensions off") << QStringLiteral("DisableLcpExtensions") << QStringLiteral("1")
+                                            << QStringLiteral("LcpExtensions") << QStringLiteral("0");
+        QTest::newRow("SLIP") << QStringLiteral("Framing") << QStringLiteral("2") << QStringLiteral("BaseProtocol")
+                              << QStringLiteral("2");
+        QTest::newRow("RAS") << QStringLiteral("framing") << QStringLiteral("4") << QStringLiteral("BaseProtocol")
+                             << QStringLiteral("3");
+        QTest::newRow("NetBEUI and TCP/IP") << QStringLiteral("NetProtocols") << QStringLiteral("5")
+                                            << QStringLiteral("ExcludedProtocols") << QStringLiteral("10");
+        QTest::newRow("Windows key itself") << QStringLiteral("IpNameAssign") << QStringLiteral("2")
+                                            << QStringLiteral("IpNameAssign") << QStringLiteral("2");
+    }
+
+    void olderSpellingsTakeTheWindowsKey()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        SimPhoneBookSection section{QStringLiteral("A"), {{key, QStringLiteral("0")}}};
+        QVERIFY(simApplyUserValue(&section, key, value, nullptr));
+        QCOMPARE(section.lines.size(), 1);
+        QTEST(section.lines.at(0).key, "storedKey");
+        QTEST(section.lines.at(0).value, "storedValue");
+    }
+
+    void windowsPhoneBookLoads()
+    {
+        // As Windows writes it, with its sub-sections and keys of its own.
+        writeBook("[Callnet]\r\nEncoding=1\r\nType=1\r\nAutoLogon=0\r\nBaseProtocol=1\r\nExcludedProtocols=3\r\n"
+                  "LcpExtensions=1\r\nDataEncryption=8\r\nSwCompression=1\r\nShowMonitorIconInTaskBar=1\r\n"
+                  "IpPrioritizeRemote=1\r\nIpHeaderCompression=1\r\nIpAddress=0.0.0.0\r\n"
+                  "IpDnsAddress=192.168.0.1\r\nIpDns2Address=0.0.0.0\r\nIpWinsAddress=0.0.0.0\r\n"
+                  "IpWins2Address=0.0.0.0\r\nIpAssign=1\r\nIpNameAssign=2\r\nIpFrameSize=1006\r\n\r\n"
+                  "NETCOMPONENTS=\r\nms_msclient=1\r\n\r\nMEDIA=rastapi\r\nPort=COM3\r\nDevice=Standardmodem\r\n\r\n"
+                  "DEVICE=modem\r\nPhoneNumber=0191011\r\nAreaCode=030\r\nCountryCode=49\r\nCountryID=49\r\n"
+                  "UseDialingRules=1\r\n");
+        RasEntry e;
+        QCOMPARE(m_line->getEntryProperties(QStringLiteral("Callnet"), &e), RasError::Success);
+        QCOMPARE(QString::number(e.options, 16), QStringLiteral("31d")); // codes, name servers, compressions, gateway, lights
+        QCOMPARE(e.netProtocols, 0xCu);                                  // TCP/IP (and IPv6), not NetBEUI and IPX
+        QCOMPARE(e.framingProtocol, 1u);
+        QCOMPARE(e.frameSize, 1006u);
+        QCOMPARE(e.ipAddrDns, 0x0100A8C0u);
+        QCOMPARE(e.localPhoneNumber, QStringLiteral("0191011"));
+        QCOMPARE(e.areaCode, QStringLiteral("030"));
+        QCOMPARE(e.deviceType, QStringLiteral("modem"));
+        QCOMPARE(e.deviceName, QStringLiteral("Standardmodem") + QChar(0) + QStringLiteral("COM3"));
+        QCOMPARE(e.passThrough.value(QStringLiteral("MEDIA")), QStringLiteral("rastapi"));
+
+        // Written back: the same record, what Rufwerk does not know stays.
+        QCOMPARE(m_line->setEntryProperties(QStringLiteral("Callnet"), e), RasError::Success);
+        SimulatedLine other(m_dir->path());
+        RasEntry again;
+        QCOMPARE(other.getEntryProperties(QStringLiteral("Callnet"), &again), RasError::Success);
+        compareEntries(again, e);
+        const QByteArray bytes = readAll(bookPath());
+        QVERIFY(bytes.contains("\r\nDataEncryption=8\r\n"));
+        QVERIFY(bytes.contains("\r\nms_msclient=1\r\n"));
+        QVERIFY(bytes.contains("\r\nIpNameAssign=2\r\n"));
+    }
+
+    void olderSpellingsOfABook()
+    {
+        writeBook("[A]\r\nSpecificIpAddr=1\r\nModemLights=1\r\nDisableLcpExtensions=1\r\nFraming=4\r\n"
+                  "NetProtocols=5\r\nFrameSize=1500\r\nUseLogonCredentials=1\r\n"
+                  "[B]\r\nIpAssign=1\r\nSpecificIpAddr=1\r\n");
+        RasEntry e;
+        QCOMPARE(m_line->getEntryProperties(QStringLiteral("A"), &e), RasError::Success);
+        QCOMPARE(QString::number(e.options, 16), QStringLiteral("4122"));
+        QCOMPARE(e.framingProtocol, 4u);
+        QCOMPARE(e.netProtocols, 5u);
+        QCOMPARE(e.frameSize, 1500u);
+        QCOMPARE(m_line->setEntryProperties(QStringLiteral("A"), e), RasError::Success);
+        const QByteArray all = readAll(bookPath());
+        const QByteArray bytes = all.left(all.indexOf("[B]"));
+        for (const char *older : {"SpecificIpAddr=", "ModemLights=", "DisableLcpExtensions=", "Framing=", "NetProtocols=",
+                                  "\nFrameSize=", "UseLogonCredentials="})
+            QVERIFY2(!bytes.contains(older), older);
+        for (const char *windows : {"IpAssign=2", "ShowMonitorIconInTaskBar=1", "LcpExtensions=0", "BaseProtocol=3",
+                                    "ExcludedProtocols=10", "IpFrameSize=1500", "AutoLogon=1"})
+            QVERIFY2(bytes.contains(windows), windows);
+        // The Windows key wins over an older spelling of the same field.
+        QCOMPARE(m_line->getEntryProperties(QStringLiteral("B"), &e), RasError::Success);
+        QCOMPARE(e.options & RasEntryOption::SpecificIpAddr, 0u);
     }
 
     void userPasswordIsStoredObfuscated()

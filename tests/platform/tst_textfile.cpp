@@ -42,6 +42,42 @@ private slots:
         QCOMPARE(TextFile::encode(TextFile::decode(all)), all);
     }
 
+    void fileEncoding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+
+        QTest::newRow("fits: Windows-1252") << u"Grüße 0,0200 €\r\n"_s << QByteArray("Gr\xfc\xdf" "e 0,0200 \x80\r\n");
+        QTest::newRow("CJK name: UTF-8 with BOM")
+            << u"宽带连接;0,0200 €\r\n"_s << QByteArray("\xEF\xBB\xBF\xE5\xAE\xBD\xE5\xB8\xA6\xE8\xBF\x9E\xE6\x8E\xA5;0,0200 \xE2\x82\xAC\r\n");
+        QTest::newRow("C1 control without a byte of its own") << u"a"_s + QChar(0x85) << QByteArray("\xEF\xBB\xBF" "a\xC2\x85");
+        QTest::newRow("emoji") << u"\U0001F4DE"_s << QByteArray("\xEF\xBB\xBF\xF0\x9F\x93\x9E");
+        QTest::newRow("empty") << QString() << QByteArray();
+    }
+
+    void fileEncoding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(TextFile::encodeFile(text), bytes);
+        QCOMPARE(TextFile::decodeFile(bytes), text);
+        QCOMPARE(TextFile::fitsCodePage(text), !TextFile::hasUtf8Bom(bytes));
+    }
+
+    void cjkLinesRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Rufwerk-Log.TXT"_s);
+        const QStringList lines{u"Verbindung zu 宽带连接 beendet"_s, u"Grüße €"_s, QString()};
+        QVERIFY(TextFile::writeLines(path, lines));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray(TextFile::Utf8Bom) + lines.join(u"\r\n"_s).toUtf8() + "\r\n");
+        QStringList read;
+        QVERIFY(TextFile::readLines(path, &read));
+        QCOMPARE(read, lines);
+    }
+
     void splitLines_data()
     {
         QTest::addColumn<QString>("text");

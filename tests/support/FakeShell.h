@@ -34,7 +34,10 @@ public:
         return answer(errorText);
     }
 
-    QIcon fileIcon(const QString &) override { return QIcon(); }
+    /// The icon every file type has; null: the system has none.
+    QIcon icon;
+
+    QIcon fileIcon(const QString &) override { return icon; }
 
 private:
     bool answer(QString *errorText)
