@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QVBoxLayout>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -22,10 +21,10 @@ namespace {
 
 constexpr int ColumnCount = 7;
 // Widths in percent of the text area; the sum row spans the first five columns.
-constexpr int ColumnWidths[ColumnCount] = {13, 10, 24, 15, 14, 12, 12};
-constexpr int SumWidths[3] = {76, 12, 12};
+constexpr int ColumnWidths[ColumnCount] = { 13, 10, 24, 15, 14, 12, 12 };
+constexpr int SumWidths[3] = { 76, 12, 12 };
 constexpr TAlignment FeeRowAlignments[ColumnCount]
-    = {taLeftJustify, taLeftJustify, taCenter, taLeftJustify, taRightJustify, taRightJustify, taRightJustify};
+    = { taLeftJustify, taLeftJustify, taCenter, taLeftJustify, taRightJustify, taRightJustify, taRightJustify };
 
 TListFont arial(double points, bool bold = false, const QColor &colour = Qt::black)
 {
@@ -37,8 +36,9 @@ TListFont arial(double points, bool bold = false, const QColor &colour = Qt::bla
 } // namespace
 
 TFormListPrint::TFormListPrint(TFormFeeReport *report, QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+            | Qt::WindowCloseButtonHint)
     , FReport(report)
 {
     setObjectName(u"FormListPrint"_s);

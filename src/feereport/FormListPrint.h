@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
-
 #include <functional>
 
 class TCustomListPrint;
@@ -23,8 +22,7 @@ class TTextReportPrint;
  * fee report window it was made for and builds the printout again on every
  * LPM_REBUILD from its list printer.
  */
-class TFormListPrint : public QDialog
-{
+class TFormListPrint : public QDialog {
     Q_OBJECT
 
 public:

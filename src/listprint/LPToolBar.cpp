@@ -269,8 +269,11 @@ void TLPToolBar::MIPdfClick()
         ListPrintUi::Message(ListPrintUi::TMessageKind::Information, u"Kein Inhalt zum drucken"_s, window());
         return;
     }
-    const QString proposal
-        = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).absoluteFilePath(PdfFileName);
+    // The documents folder where there is one, else the home folder.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString proposal = QDir(folder).absoluteFilePath(PdfFileName);
     QString name = ListPrintUi::SaveFileName(u"Als PDF speichern"_s, proposal, u"PDF-Dateien (*.pdf)"_s, window());
     if (name.trimmed().isEmpty())
         return;

@@ -29,7 +29,7 @@ public:
     TCustomListPrint *DizaVadud() const { return FDizaVadud; }
     void SetDizaVadud(TCustomListPrint *listPrint);
 
-    /// Proposed file of "Als PDF speichern"; a relative name lies in the user's documents folder.
+    /// Proposed file of "Als PDF speichern"; a relative name lies in the user's documents (or home) folder.
     QString PdfFileName = QStringLiteral("Liste.pdf");
 
     QMenu *OutputMenu() const { return FOutputMenu; }

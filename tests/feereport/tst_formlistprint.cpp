@@ -30,14 +30,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QStringList ColumnHeaders
-    = {u"Datum"_s, u"Zeit"_s, u"DFÜ-Verbindung"_s, u"Rufnummer"_s, u"Gebühr"_s, u"Dauer"_s, u"Kosten"_s};
+    = { u"Datum"_s, u"Zeit"_s, u"DFÜ-Verbindung"_s, u"Rufnummer"_s, u"Gebühr"_s, u"Dauer"_s, u"Kosten"_s };
 
 QStringList records(int count)
 {
     QStringList lines;
     for (int i = 0; i < count; ++i)
         lines << record(u"%1.12.2026"_s.arg(i % 28 + 1, 2, 10, QLatin1Char('0')), u"00:01:00"_s, u"0,0200 €"_s,
-                        u"Netz %1"_s.arg(i + 1));
+            u"Netz %1"_s.arg(i + 1));
     return lines;
 }
 
@@ -49,8 +49,7 @@ QStringList textsFrom(const QStringList &texts, const QString &first, int count)
 
 } // namespace
 
-class TestFormListPrint : public QObject
-{
+class TestFormListPrint : public QObject {
     Q_OBJECT
 
 private slots:
@@ -101,13 +100,13 @@ private slots:
         };
         m_report->findChild<QPushButton *>(u"BtnPrint"_s)->click();
         QVERIFY(shown);
-        QCOMPARE(m_messages->Entries, QStringList{u"Information: Kein Inhalt zum drucken"_s});
+        QCOMPARE(m_messages->Entries, QStringList { u"Information: Kein Inhalt zum drucken"_s });
     }
 
     void printoutOfTheFeeReport()
     {
-        open({record(u"01.12.2026"_s, u"00:12:34"_s, u"0,2600 €"_s, u"Netzwerk Nord"_s),
-              record(u"03.12.2026"_s, u"01:00:00"_s, u"1,2000 €"_s, u"Callnet Flat"_s)});
+        open({ record(u"01.12.2026"_s, u"00:12:34"_s, u"0,2600 €"_s, u"Netzwerk Nord"_s),
+            record(u"03.12.2026"_s, u"01:00:00"_s, u"1,2000 €"_s, u"Callnet Flat"_s) });
         QCOMPARE(m_preview->windowTitle(), u"Gebührenreport Drucker"_s);
         QCOMPARE(m_preview->size(), QSize(640, 480));
         QCOMPARE(m_preview->property("HelpContext").toInt(), 3333);
@@ -116,16 +115,15 @@ private slots:
         QCOMPARE(lp->PageCount(), 1);
         const QStringList texts = pageTexts(*lp, 1);
         QCOMPARE(textsFrom(texts, u"Gebührenreport für Periode"_s, 2),
-                 (QStringList{u"Gebührenreport für Periode"_s, u"vom: 01.12.2026 bis: 03.12.2026"_s}));
+            (QStringList { u"Gebührenreport für Periode"_s, u"vom: 01.12.2026 bis: 03.12.2026"_s }));
         QCOMPARE(textsFrom(texts, u"Datum"_s, 7), ColumnHeaders);
         QCOMPARE(textsFrom(texts, u"01.12.2026"_s, 7),
-                 (QStringList{u"01.12.2026"_s, u"10:00:00"_s, u"Netzwerk Nord"_s, u"0301234"_s, u"2 Ct/min"_s,
-                              u"00:12:34"_s, u"0,2600 €"_s}));
+            (QStringList { u"01.12.2026"_s, u"10:00:00"_s, u"Netzwerk Nord"_s, u"0301234"_s, u"2 Ct/min"_s,
+                u"00:12:34"_s, u"0,2600 €"_s }));
         QCOMPARE(textsFrom(texts, u"03.12.2026"_s, 3).last(), u"Callnet Flat"_s);
-        QCOMPARE(textsFrom(texts, u"Summe:   "_s, 3),
-                 (QStringList{u"Summe:   "_s, u"01:12:34"_s, money(u"1,46")}));
+        QCOMPARE(textsFrom(texts, u"Summe:   "_s, 3), (QStringList { u"Summe:   "_s, u"01:12:34"_s, money(u"1,46") }));
         QVERIFY(texts.indexOf(u"Verbindungsdauer und Verbindungskosten sind Näherungswerte"_s)
-                > texts.indexOf(u"Summe:   "_s));
+            > texts.indexOf(u"Summe:   "_s));
         // Page header and footer: title in the middle, export file and page number below.
         QVERIFY(texts.contains(u"Kovatek Rufwerk"_s));
         QVERIFY(texts.contains(u"DizaVadud.TXT"_s));
@@ -155,11 +153,11 @@ private slots:
         QTest::addColumn<QList<int>>("alignment");
         QTest::addColumn<bool>("bold");
         const int l = taLeftJustify, r = taRightJustify, c = taCenter;
-        QTest::newRow("column header") << 5 << QList<int>{13, 10, 24, 15, 14, 12, 12}
-                                       << QList<int>{c, c, c, c, c, c, c} << true;
-        QTest::newRow("fee row") << 6 << QList<int>{13, 10, 24, 15, 14, 12, 12} << QList<int>{l, l, c, l, r, r, r}
+        QTest::newRow("column header") << 5 << QList<int> { 13, 10, 24, 15, 14, 12, 12 }
+                                       << QList<int> { c, c, c, c, c, c, c } << true;
+        QTest::newRow("fee row") << 6 << QList<int> { 13, 10, 24, 15, 14, 12, 12 } << QList<int> { l, l, c, l, r, r, r }
                                  << false;
-        QTest::newRow("sum row") << 7 << QList<int>{76, 12, 12} << QList<int>{r, r, r} << true;
+        QTest::newRow("sum row") << 7 << QList<int> { 76, 12, 12 } << QList<int> { r, r, r } << true;
     }
 
     void cellFormatsByLineKind()
@@ -172,7 +170,7 @@ private slots:
         TTextReportPrint *lp = m_preview->TextReportPrint;
         lp->LineKind = kind;
         for (int col = 1; col <= percent.size(); ++col) {
-            TTableLineColumnInfo info{u"x"_s, 25, taLeftJustify, false};
+            TTableLineColumnInfo info { u"x"_s, 25, taLeftJustify, false };
             m_preview->TextReportPrintGetCellFormat(lp, col, info);
             QCOMPARE(info.Width, 160.0 * percent.at(col - 1) / 100); // of the A4 text area, 160 mm
             QCOMPARE(int(info.Alignment), alignment.at(col - 1));
@@ -182,7 +180,7 @@ private slots:
         }
         // Any other kind is left as it is.
         lp->LineKind = 0;
-        TTableLineColumnInfo info{u"x"_s, 25, taLeftJustify, false};
+        TTableLineColumnInfo info { u"x"_s, 25, taLeftJustify, false };
         m_preview->TextReportPrintGetCellFormat(lp, 1, info);
         QCOMPARE(info.Width, 25.0);
         QVERIFY(!info.Frame);
@@ -203,7 +201,7 @@ private slots:
             QVERIFY(lp->Pages().Font(texts.at(0).Font).bold());
             // The fee rows after the break keep their own font, below the header row.
             const auto row = std::find_if(texts.begin(), texts.end(),
-                                          [](const TPageList::TText &text) { return text.Text.startsWith(u"Netz "_s); });
+                [](const TPageList::TText &text) { return text.Text.startsWith(u"Netz "_s); });
             QVERIFY(row != texts.end());
             QVERIFY(!lp->Pages().Font(row->Font).bold());
             QVERIFY(row->Baseline.y() > texts.at(0).Baseline.y());
@@ -233,12 +231,13 @@ private slots:
         QFETCH(bool, deletePeriod);
         QFETCH(QString, time);
         QFETCH(QString, cost);
-        open({record(u"01.12.2026"_s, u"00:12:34"_s, u"0,2600 €"_s), record(u"02.12.2026"_s, u"00:00:10"_s, u"9,0000 €"_s),
-              record(u"03.12.2026"_s, u"01:00:00"_s, u"1,2000 €"_s)});
+        open({ record(u"01.12.2026"_s, u"00:12:34"_s, u"0,2600 €"_s),
+            record(u"02.12.2026"_s, u"00:00:10"_s, u"9,0000 €"_s),
+            record(u"03.12.2026"_s, u"01:00:00"_s, u"1,2000 €"_s) });
         auto *table = m_report->findChild<QTableView *>(u"ListBoxFees"_s);
         if (deletePeriod) {
-            table->selectionModel()->select(table->model()->index(1, 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            table->selectionModel()->select(
+                table->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
             m_report->findChild<QPushButton *>(u"BtnDelPeriod"_s)->click();
         } else {
             // Opening sums all three.
@@ -249,7 +248,7 @@ private slots:
         QCOMPARE(m_report->TotalCost(), cost);
         m_preview->BuildReport();
         const QStringList texts = pageTexts(*m_preview->TextReportPrint, 1);
-        QCOMPARE(textsFrom(texts, u"Summe:   "_s, 3), (QStringList{u"Summe:   "_s, time, cost}));
+        QCOMPARE(textsFrom(texts, u"Summe:   "_s, 3), (QStringList { u"Summe:   "_s, time, cost }));
         QCOMPARE(texts.contains(u"02.12.2026"_s), !deletePeriod);
     }
 
@@ -348,7 +347,7 @@ private slots:
         const QStringList first = pdfPageLines(pages.at(0));
         QVERIFY(first.contains(u"Datum Zeit DFÜ-Verbindung Rufnummer Gebühr Dauer Kosten"_s));
         QVERIFY2(first.contains(u"01.12.2026 10:00:00 Netz 1 0301234 2 Ct/min 00:01:00 0,0200 €"_s),
-                 qPrintable(first.join(u'\n')));
+            qPrintable(first.join(u'\n')));
         const QStringList last = pdfPageLines(pages.last());
         QVERIFY(last.contains(u"Datum Zeit DFÜ-Verbindung Rufnummer Gebühr Dauer Kosten"_s));
         QVERIFY(last.filter(u"Netz 60 "_s).size() == 1);
@@ -370,7 +369,7 @@ private slots:
         m_preview->findChild<QToolButton *>(u"BtnSettings"_s)->click();
         TFormSettings::ExecHook = nullptr;
         // Shown at once, and stored as the question was answered Yes.
-        QCOMPARE(m_messages->Entries, QStringList{u"Question: Änderungen sichern?"_s});
+        QCOMPARE(m_messages->Entries, QStringList { u"Question: Änderungen sichern?"_s });
         QCOMPARE(lp->ZoomPercent(), 60);
         QVERIFY(lp->PageBorders().testFlag(pbLeft));
         QCOMPARE(lp->PageCount(), 1);
@@ -396,7 +395,7 @@ private slots:
         QVERIFY(!lp->IsBuilding());
         // From the toolbar's rebuild the error reaches the user.
         m_preview->LPToolBar1->OutputMenu()->findChild<QAction *>(u"MIRebuild"_s)->trigger();
-        QCOMPARE(m_errors, QStringList{u"Druck abgebrochen"_s});
+        QCOMPARE(m_errors, QStringList { u"Druck abgebrochen"_s });
         QVERIFY(!lp->IsBuilding());
     }
 
