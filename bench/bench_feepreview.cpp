@@ -6,6 +6,7 @@
 // holds; beside enscript laying out the same rows as PostScript pages.
 // Runs offscreen without a display; under xvfb-run -a it paints on X.
 #include "BenchFeeLog.h"
+#include "BenchPaintWatch.h"
 #include "FeeLogFile.h"
 #include "FormFeeReport.h"
 #include "FormListPrint.h"
@@ -32,38 +33,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int DefaultFeeRecords = 100000;
-
-// Waits until the widget has painted what the last change shows.
-class PaintWatch : public QObject {
-public:
-    explicit PaintWatch(QWidget *widget)
-        : FWidget(widget)
-    {
-        widget->installEventFilter(this);
-    }
-
-    void wait()
-    {
-        FPainted = false;
-        FWidget->update();
-        while (!FPainted)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        // The paint event itself has run once the events it queued are done.
-        QApplication::processEvents();
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == FWidget && event->type() == QEvent::Paint)
-            FPainted = true;
-        return false;
-    }
-
-private:
-    QWidget *FWidget;
-    bool FPainted = false;
-};
 
 /// The page layout in memory: the benchmark measures the preview, not a settings file.
 class MemorySettings : public ListPrintUi::TSettingsAccess {

@@ -56,6 +56,17 @@ void sheet(QPainter &p, const QRectF &r)
     p.drawLine(QPointF(r.right() - fold, r.top() + fold), QPointF(r.right(), r.top() + fold));
 }
 
+/// Bold white text centred in box.
+void whiteText(QPainter &p, const QRectF &box, int pixels, const QString &text)
+{
+    QFont font(u"Arial"_s);
+    font.setPixelSize(pixels);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
 void printer(QPainter &p, bool lines)
 {
     p.setPen(pen(Outline, 5));
@@ -155,12 +166,7 @@ void paint(QPainter &p, int number)
         p.setPen(pen(Blue.darker(140), 4));
         p.setBrush(Blue);
         p.drawEllipse(QRectF(6, 6, 88, 88));
-        QFont font(u"Arial"_s);
-        font.setPixelSize(70);
-        font.setBold(true);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRectF(6, 6, 88, 88), Qt::AlignCenter, u"?"_s);
+        whiteText(p, QRectF(6, 6, 88, 88), 70, u"?"_s);
         break;
     }
     case 10: // zoom
@@ -178,12 +184,7 @@ void paint(QPainter &p, int number)
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xc8, 0x20, 0x20));
         p.drawRect(QRectF(8, 50, 76, 30));
-        QFont font(u"Arial"_s);
-        font.setPixelSize(24);
-        font.setBold(true);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRectF(8, 50, 76, 30), Qt::AlignCenter, u"PDF"_s);
+        whiteText(p, QRectF(8, 50, 76, 30), 24, u"PDF"_s);
         break;
     }
     default:
