@@ -6,8 +6,8 @@
 #include "FeeLogModel.h"
 #include "Folders.h"
 #include "FormFeeReport.h"
-#include "LPToolBar.h"
 #include "ListPrint.h"
+#include "ListPrintUi.h"
 #include "MessageDialog.h"
 
 #include <QFileInfo>
@@ -44,6 +44,7 @@ TFormListPrint::TFormListPrint(TFormFeeReport *report, QWidget *parent)
     setObjectName(u"FormListPrint"_s);
     setWindowTitle(u"Gebührenreport Drucker"_s);
     setProperty("HelpContext", HelpContext);
+    setProperty("HelpFile", QLatin1String(ListPrintUi::HelpFile));
     setFont(QFont(u"Arial"_s, font().pointSize()));
 
     auto *column = new QVBoxLayout(this);

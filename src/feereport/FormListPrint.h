@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #pragma once
 
+#include "LPToolBar.h"
 #include "ListPrintTypes.h"
 
 #include <QDialog>
@@ -11,7 +12,6 @@
 
 class TCustomListPrint;
 class TFormFeeReport;
-class TLPToolBar;
 class TTextReportPrint;
 
 /**
@@ -26,7 +26,8 @@ class TFormListPrint : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int HelpContext = 3333;
+    /// The preview's topic in the list printer's help file.
+    static constexpr int HelpContext = TLPToolBar::HelpContext;
     /// LineKind of the printout's table rows.
     enum TLineKind { LkNone = 0, LkColumnHeader = 5, LkFeeRow = 6, LkSumRow = 7 };
 

@@ -134,6 +134,7 @@ TFormSettings::TFormSettings(TCustomListPrint *listPrint, QWidget *parent)
     setObjectName(u"FormSettings"_s);
     setWindowTitle(u"Seitenlayout"_s);
     setProperty("HelpContext", HelpContext);
+    setProperty("HelpFile", QLatin1String(ListPrintUi::HelpFile));
     setFixedSize(542, 402);
 
     auto *column = new QVBoxLayout(this);

@@ -53,6 +53,8 @@ TLPToolBar::TLPToolBar(QWidget *parent)
     : QFrame(parent)
 {
     setObjectName(u"LPToolBar"_s);
+    setProperty("HelpContext", HelpContext);
+    setProperty("HelpFile", QLatin1String(ListPrintUi::HelpFile));
     setFixedHeight(35);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
@@ -134,6 +136,11 @@ TLPToolBar::TLPToolBar(QWidget *parent)
     connect(pdf, &QAction::triggered, this, &TLPToolBar::MIPdfClick);
     connect(worksheet, &QAction::triggered, this, &TLPToolBar::MIExportClick);
     connect(rebuild, &QAction::triggered, this, &TLPToolBar::MIRebuildClick);
+}
+
+TCustomListPrint *TLPToolBar::DizaVadud() const
+{
+    return FDizaVadud;
 }
 
 void TLPToolBar::SetDizaVadud(TCustomListPrint *listPrint)

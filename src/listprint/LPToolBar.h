@@ -26,7 +26,7 @@ public:
 
     explicit TLPToolBar(QWidget *parent = nullptr);
 
-    TCustomListPrint *DizaVadud() const { return FDizaVadud; }
+    TCustomListPrint *DizaVadud() const;
     void SetDizaVadud(TCustomListPrint *listPrint);
 
     /// Proposed file of "Als PDF speichern"; a relative name lies in the user's documents (or home) folder.

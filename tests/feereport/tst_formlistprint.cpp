@@ -110,6 +110,7 @@ private slots:
         QCOMPARE(m_preview->windowTitle(), u"Gebührenreport Drucker"_s);
         QCOMPARE(m_preview->size(), QSize(640, 480));
         QCOMPARE(m_preview->property("HelpContext").toInt(), 3333);
+        QCOMPARE(m_preview->property("HelpFile").toString(), u"ListPrinter"_s); // F1 opens the list printer's help
         m_preview->BuildReport();
         TTextReportPrint *lp = m_preview->TextReportPrint;
         QCOMPARE(lp->PageCount(), 1);
