@@ -60,6 +60,8 @@ constexpr char DefaultKey[] = "Software\\Kovatek\\DizaVadud";
 constexpr char DefaultFileName[] = "DizaVadud.TXT";
 constexpr int MinZoom = 20;
 constexpr int MaxZoom = 120;
+constexpr double MinTextArea = 10; // millimetres across and down
+constexpr int MaxDDEPause = 999999; // what the dialog's field takes
 constexpr std::array<int, 6> DefaultPositionCodes { 0, 4, 0, 1, 4, 2 };
 constexpr const char16_t *PositionNames[6] = { u"HLeft", u"HCenter", u"HRight", u"FLeft", u"FCenter", u"FRight" };
 
@@ -169,6 +171,17 @@ void TCustomListPrint::LoadSettings()
     SetMarginLeft(r.Length(u"MarginLeft", 25));
     SetMarginRight(r.Length(u"MarginRight", 25));
     SetMarginTop(r.Length(u"MarginTop", 25));
+    // Margins that leave no text area would put every line on a page of its own.
+    const QSizeF paper = Geometry().PaperMillimetres / (FMeasureUnit == muMillimeters ? 1.0 : 25.4);
+    const double least = FMeasureUnit == muMillimeters ? MinTextArea : MinTextArea / 25.4;
+    if (paper.width() - MarginLeft() - MarginRight() < least) {
+        SetMarginLeft(25);
+        SetMarginRight(25);
+    }
+    if (paper.height() - MarginTop() - MarginBottom() < least) {
+        SetMarginTop(25);
+        SetMarginBottom(25);
+    }
     SetZoomPercent(std::clamp(r.Integer(u"ZoomProcent", 35), MinZoom, MaxZoom));
     SetPageBorders(TPageBorders::fromInt(r.Integer(u"PageBorders", pbTop | pbBottom, 0, 15)));
     for (size_t i = 0; i < FPositionCodes.size(); ++i)
@@ -181,7 +194,7 @@ void TCustomListPrint::LoadSettings()
     if (ExportSettings) {
         const QString fileName = r.String(u"WSFileName", QLatin1String(DefaultFileName)).trimmed();
         SetFileName(fileName.isEmpty() ? QLatin1String(DefaultFileName) : fileName);
-        DDEPause = r.Integer(u"DDEPause", 0, 0);
+        DDEPause = r.Integer(u"DDEPause", 0, 0, MaxDDEPause);
         SaveDDEVal = r.Boolean(u"SaveDDEVal", false);
         SetPrintToFile(r.Integer(u"PrintToFile", 0) == 1);
     }

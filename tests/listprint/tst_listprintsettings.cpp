@@ -174,6 +174,7 @@ void TestListPrintSettings::roundTrip_data()
     QTest::newRow("DDEPause 250") << u"DDEPause"_s << u"250"_s << u"250"_s;
     QTest::newRow("DDEPause malformed") << u"DDEPause"_s << u"1,5"_s << u"0"_s;
     QTest::newRow("DDEPause negative") << u"DDEPause"_s << u"-5"_s << u"0"_s;
+    QTest::newRow("DDEPause beyond the field") << u"DDEPause"_s << u"5000000"_s << u"0"_s;
     QTest::newRow("SaveDDEVal 1") << u"SaveDDEVal"_s << u"1"_s << u"1"_s;
     QTest::newRow("PrintToFile 1") << u"PrintToFile"_s << u"1"_s << u"1"_s;
     QTest::newRow("PrintToFile 2 is not 1") << u"PrintToFile"_s << u"2"_s << u"0"_s;
@@ -272,7 +273,19 @@ void TestListPrintSettings::marginsAreClampedAndConverted()
     lp.LoadSettings();
     const double offset = lp.PixelsToUnitsX(lp.Geometry().Offset.x());
     QCOMPARE(lp.MarginLeft(), offset); // never inside the unprintable edge
-    QCOMPARE(lp.MarginTop(), 297 - offset); // never beyond the paper
+    QCOMPARE(lp.MarginTop(), 25.0); // top and bottom would leave no room: both as by default
+    QCOMPARE(lp.MarginBottom(), 25.0);
+
+    values.insert(TMemorySettings::Path(key, u"MarginTop"_s), u"280"_s);
+    values.insert(TMemorySettings::Path(key, u"MarginBottom"_s), u"-1"_s);
+    lp.LoadSettings();
+    QCOMPARE(lp.MarginTop(), 280.0); // 11 mm of text area are enough
+    QCOMPARE(lp.MarginBottom(), offset);
+    values.insert(TMemorySettings::Path(key, u"MarginLeft"_s), u"100"_s);
+    values.insert(TMemorySettings::Path(key, u"MarginRight"_s), u"105"_s);
+    lp.LoadSettings();
+    QCOMPARE(lp.MarginLeft(), 25.0);
+    QCOMPARE(lp.MarginRight(), 25.0);
 
     // Inches: the unit comes first, so margins stored in inches stay inches.
     values.clear();
