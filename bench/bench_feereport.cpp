@@ -6,6 +6,7 @@
 // deleting a period of half the rows, saving at exit, and the monthly overview.
 // Runs offscreen without a display; under xvfb-run -a it paints on X.
 #include "BenchFeeLog.h"
+#include "BenchPaintWatch.h"
 #include "FeeLogFile.h"
 #include "FeeMonths.h"
 #include "FormFeeMonths.h"
@@ -34,37 +35,6 @@ namespace {
 
 constexpr int DefaultFeeRecords = 1000000;
 constexpr int AwkRuns = 3;
-
-// Waits until the table has painted what the last change shows.
-class PaintWatch : public QObject
-{
-public:
-    explicit PaintWatch(QWidget *widget)
-        : FWidget(widget)
-    {
-        widget->installEventFilter(this);
-    }
-
-    void wait()
-    {
-        FPainted = false;
-        FWidget->update();
-        while (!FPainted)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == FWidget && event->type() == QEvent::Paint)
-            FPainted = true;
-        return false;
-    }
-
-private:
-    QWidget *FWidget;
-    bool FPainted = false;
-};
 
 double msSince(const QElapsedTimer &clock)
 {

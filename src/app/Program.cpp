@@ -4,6 +4,7 @@
 
 #include "FormMain.h"
 #include "Glyphs.h"
+#include "ListPrintHooks.h"
 #include "SignalWatcher.h"
 
 #include <QApplication>
@@ -64,6 +65,7 @@ int RunRufwerk(int argc, char **argv)
         QObject::connect(watcher, &TSignalWatcher::received, &app, endProgram);
 
     TFormMain::PrepareFolders();
+    InstallListPrintHooks();
     TFormMain form;
     window = &form;
     // Whatever ends the loop, the window's orderly end runs before anything is torn down.

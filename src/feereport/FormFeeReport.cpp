@@ -6,6 +6,7 @@
 #include "FeeLogModel.h"
 #include "Folders.h"
 #include "FormFeeMonths.h"
+#include "FormListPrint.h"
 #include "HelpLink.h"
 #include "LocaleFormats.h"
 #include "MessageDialog.h"
@@ -316,11 +317,10 @@ void TFormFeeReport::BtnDeleteAllClick()
 
 void TFormFeeReport::BtnPrintClick()
 {
-    if (PrintPreview) {
+    if (PrintPreview)
         PrintPreview(this);
-        return;
-    }
-    MessageDialog::Information(u"Die Druckvorschau ist in dieser Version noch nicht verfügbar."_s, this);
+    else
+        TFormListPrint::Preview(this);
 }
 
 void TFormFeeReport::BtnMonthsClick()

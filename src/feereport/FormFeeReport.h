@@ -57,7 +57,7 @@ public:
     QString TotalTime() const;
     QString TotalCost() const;
 
-    /// The print preview, once it exists: builds the printout from this window and shows it.
+    /// Replaces the print preview (TFormListPrint::Preview) when set.
     static inline std::function<void(TFormFeeReport *)> PrintPreview;
     // Seams for tests.
     static inline std::function<int(TFormFeeReport *)> ExecHook;

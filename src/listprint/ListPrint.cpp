@@ -502,16 +502,3 @@ void TTextReportPrint::PrintBitmap(const QString &fileName, int alignment, int s
 {
     TCustomListPrint::PrintBitmap(fileName, alignment, scalePercent, advance);
 }
-
-void TTextReportPrint::LoadSettings()
-{
-    TCustomListPrint::LoadSettings();
-}
-
-void TTextReportPrint::SaveSettings() { }
-
-void TCustomListPrint::LoadSettings()
-{
-    if (!FUseRegistry)
-        FPositionCodes = { 0, 4, 0, 1, 4, 2 };
-}

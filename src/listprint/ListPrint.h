@@ -157,14 +157,25 @@ public:
     void SetUseRegistry(bool use) { FUseRegistry = use; }
     QString RegistryKey() const { return FRegistryKey; }
     void SetRegistryKey(const QString &key) { FRegistryKey = key; }
+    /// RegistryKey (or the library's own key when it is empty) with "\Setup".
+    QString SettingsKey() const;
     /// Offered in the layout dialog and stored; they do not change the output.
     bool FitPrintToPage = true;
     bool PrintWYSIWYG = true;
+    /// The export values (file name, DDE pause, PrintToFile) are stored and offered too.
+    static inline bool ExportSettings = true;
     /// Export values kept for every list printer of the program.
     static inline int DDEPause = 0;
     static inline bool SaveDDEVal = false;
     /// While clear, LoadSettings keeps the values the layout dialog handed over.
     static inline bool ReloadSettings = true;
+    /// Reads the stored page layout (with UseRegistry); BeginReport calls it first.
+    /// Missing, malformed and out-of-range values read as their defaults.
+    virtual void LoadSettings();
+    /// Writes the page layout (with UseRegistry); false, after telling the user, when that failed.
+    virtual bool SaveSettings();
+    /// The page layout dialog; accepted changes rebuild the report and may be stored.
+    void ExecuteSettingsDialog();
 
     // ---- Preview -----------------------------------------------------------
     bool GradientBackground() const { return FGradientBackground; }
@@ -222,6 +233,9 @@ public:
     /// Prints the pages FromPage..ToPage in Copies copies; false when cancelled.
     /// Raises EPagePrinter when the printer cannot be opened.
     bool PrintPages();
+    /// Writes the recorded pages as a PDF file on their own paper; false when
+    /// cancelled. Raises EPagePrinter when there are no pages or the file cannot be written.
+    bool SaveAsPdf(const QString &fileName);
     void CancelPrinting() { FCancel = true; }
 
     /// The printer the pages are laid out for; null while the system has none.
@@ -271,8 +285,6 @@ protected:
     void BeginReport(bool RebuildHeaderFooter);
     void EndReport();
     void PrintBitmap(const QString &fileName, int alignment, int scalePercent, bool advance);
-    /// Reads the stored settings; without UseRegistry only the default position codes.
-    virtual void LoadSettings();
 
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -316,6 +328,9 @@ private:
     void ProgressFinish();
     void PrintToTextFile();
     void PlayPage(QPainter &painter, int index, QPrinter *printer);
+    /// Pages first..last in copies, with progress and Stop; false when stopped.
+    /// abort: a stopped job is aborted (a file printout removed) instead of ended.
+    bool PlayOnPrinter(QPrinter *printer, int first, int last, int copies, bool collate, bool abort);
 
     // Preview
     QSize PreviewPageSize();
@@ -424,9 +439,4 @@ public:
     /// Prints an image file; alignment 0 left, 1 right, 2 centre; scalePercent of
     /// one image pixel per printer pixel. Missing or unreadable files print nothing.
     void PrintBitmap(const QString &fileName, int alignment, int scalePercent, bool advance);
-    /// Reads the stored page layout (with UseRegistry); BeginReport calls it first.
-    /// The settings store comes with the page layout dialog: until then only the
-    /// default position codes are set.
-    void LoadSettings() override;
-    virtual void SaveSettings();
 };

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressBar>
@@ -134,27 +135,11 @@ void TCustomListPrint::PlayPage(QPainter &painter, int index, QPrinter *printer)
     FPages.Play(index, painter);
 }
 
-bool TCustomListPrint::PrintPages()
+bool TCustomListPrint::PlayOnPrinter(QPrinter *printer, int first, int last, int copies, bool collate, bool abort)
 {
-    if (FBuilding)
-        FinishPages();
-    const int count = FPages.Count();
-    if (count == 0)
-        return true;
-    const int last = FToPage > 0 ? std::min(FToPage, count) : count;
-    const int first = std::min(FFromPage > 0 ? std::min(FFromPage, count) : 1, last);
-
-    QPrinter *printer = Printer();
-    if (!printer)
-        throw EPagePrinter(u"Es ist kein Drucker eingerichtet."_s);
-    const int printerCopies = printer->copyCount();
-    printer->setCopyCount(1);
     FCancel = false;
-    printer->setDocName(FPrintTitle);
-    printer->setFullPage(true);
     QPainter painter;
     if (!painter.begin(printer)) {
-        printer->setCopyCount(printerCopies);
         const QString target = printer->outputFileName().isEmpty()
             ? printer->printerName()
             : QDir::toNativeSeparators(printer->outputFileName());
@@ -165,10 +150,10 @@ bool TCustomListPrint::PrintPages()
     bool completed = true;
     try {
         const int pages = last - first + 1;
-        const int total = FCopies * pages;
+        const int total = copies * pages;
         for (int n = 0; n < total; ++n) {
-            const int page = FCollate ? first + n % pages : first + n / FCopies;
-            const int copy = FCollate ? n / pages + 1 : n % FCopies + 1;
+            const int page = collate ? first + n % pages : first + n / copies;
+            const int copy = collate ? n / pages + 1 : n % copies + 1;
             if (FShowProgress && FShowCancel)
                 QCoreApplication::processEvents();
             if (FCancel)
@@ -184,7 +169,7 @@ bool TCustomListPrint::PrintPages()
         painter.end();
     } catch (const ECancelPrinting &) {
         completed = false;
-        if (FAbortOnCancel && !printer->abort()) {
+        if (abort && !printer->abort()) {
             // Qt's PDF and CUPS engines cannot abort a job: a file printout is
             // removed instead; a queue still gets the pages sent so far.
             painter.end();
@@ -195,12 +180,83 @@ bool TCustomListPrint::PrintPages()
             painter.end();
     }
     ProgressFinish();
+    return completed;
+}
+
+bool TCustomListPrint::PrintPages()
+{
+    if (FBuilding)
+        FinishPages();
+    const int count = FPages.Count();
+    if (count == 0)
+        return true;
+    const int last = FToPage > 0 ? std::min(FToPage, count) : count;
+    const int first = std::min(FFromPage > 0 ? std::min(FFromPage, count) : 1, last);
+
+    QPrinter *printer = Printer();
+    if (!printer)
+        throw EPagePrinter(u"Es ist kein Drucker eingerichtet."_s);
+    const int printerCopies = printer->copyCount();
+    printer->setCopyCount(1);
+    printer->setDocName(FPrintTitle);
+    printer->setFullPage(true);
+    bool completed = false;
+    try {
+        completed = PlayOnPrinter(printer, first, last, FCopies, FCollate, FAbortOnCancel);
+    } catch (const EPrinter &) {
+        printer->setCopyCount(printerCopies);
+        throw;
+    }
     const bool failed = printer->printerState() == QPrinter::Error;
     if (printer->printerState() != QPrinter::Active)
         printer->setCopyCount(printerCopies);
     if (completed && failed)
         throw EPagePrinter(u"Beim Drucken ist ein Fehler aufgetreten."_s);
     return completed;
+}
+
+bool TCustomListPrint::SaveAsPdf(const QString &fileName)
+{
+    if (FBuilding)
+        FinishPages();
+    const int count = FPages.Count();
+    if (count == 0)
+        throw EPagePrinter(u"Kein Inhalt zum drucken"_s);
+    // Written beside the target first: a failed run leaves an older file as it was.
+    const QString target = QFileInfo(fileName).absoluteFilePath();
+    const QString part = target + u".part"_s;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(part);
+    pdf.setDocName(FPrintTitle);
+    pdf.setCreator(QCoreApplication::applicationName());
+    const TPageList::TDevice &device = FPages.Device();
+    QSizeF paper(device.PaperPixels.width() * 25.4 / device.DpiX, device.PaperPixels.height() * 25.4 / device.DpiY);
+    const bool landscape = paper.width() > paper.height();
+    if (landscape)
+        paper.transpose();
+    pdf.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+    pdf.setFullPage(true);
+    bool completed = false;
+    try {
+        completed = PlayOnPrinter(&pdf, 1, count, 1, true, true);
+    } catch (const EPrinter &) {
+        QFile::remove(part);
+        throw EPagePrinter(u"Die Datei %1 kann nicht geschrieben werden.\n%2"_s.arg(
+            QDir::toNativeSeparators(target), FileErrorText(QFile(part))));
+    }
+    if (!completed) {
+        QFile::remove(part);
+        return false;
+    }
+    if (pdf.printerState() == QPrinter::Error || (QFile::exists(target) && !QFile::remove(target))
+        || !QFile::rename(part, target)) {
+        QFile::remove(part);
+        throw EPagePrinter(u"Die Datei %1 kann nicht geschrieben werden.\n%2"_s.arg(
+            QDir::toNativeSeparators(target), FileErrorText(QFile(target))));
+    }
+    return true;
 }
 
 void TCustomListPrint::Print()

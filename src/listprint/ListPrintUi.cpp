@@ -3,12 +3,21 @@
 #include "ListPrintUi.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +30,11 @@ THelpHandler helpHandler;
 TMessageHook messageHook;
 TInputHook inputHook;
 TPrintDialogHook printDialogHook;
+std::shared_ptr<TSettingsAccess> settingsAccess;
+TWorksheetHook worksheetHook;
+TFontDialogHook fontDialogHook;
+TPageSetupHook pageSetupHook;
+TSaveFileHook saveFileHook;
 } // namespace
 
 QString ProgramFolder()
@@ -60,6 +74,9 @@ bool Message(TMessageKind kind, const QString &text, QWidget *parent)
     switch (kind) {
     case TMessageKind::Question:
         return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+            == QMessageBox::Yes;
+    case TMessageKind::Warning:
+        return QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
             == QMessageBox::Yes;
     case TMessageKind::Error:
         QMessageBox::critical(parent, title, text);
@@ -116,6 +133,204 @@ TPrintChoice PrintDialog(QPrinter *printer, int pageCount, int current, QWidget 
 void SetPrintDialogHook(TPrintDialogHook hook)
 {
     printDialogHook = std::move(hook);
+}
+
+// ---- Settings ----------------------------------------------------------------
+
+namespace {
+
+/// The application's QSettings; on Windows the registry key itself.
+class TQSettingsAccess : public TSettingsAccess {
+public:
+    std::optional<QString> Read(const QString &key, const QString &name) override
+    {
+        auto settings = open(key);
+        const QVariant value = settings->value(name);
+        if (!value.isValid())
+            return std::nullopt;
+        return value.toString();
+    }
+
+    bool Write(const QString &key, const QList<std::pair<QString, QString>> &values) override
+    {
+        auto settings = open(key);
+        for (const auto &[name, value] : values)
+            settings->setValue(name, value);
+        settings->sync();
+        return settings->status() == QSettings::NoError;
+    }
+
+private:
+    static std::unique_ptr<QSettings> open(const QString &key)
+    {
+#ifdef Q_OS_WIN
+        return std::make_unique<QSettings>(u"HKEY_CURRENT_USER\\"_s + key, QSettings::NativeFormat);
+#else
+        auto settings = std::make_unique<QSettings>();
+        settings->beginGroup(QString(key).replace(u'\\', u'/'));
+        return settings;
+#endif
+    }
+};
+
+} // namespace
+
+TSettingsAccess &Settings()
+{
+    if (!settingsAccess)
+        settingsAccess = std::make_shared<TQSettingsAccess>();
+    return *settingsAccess;
+}
+
+void SetSettingsAccess(std::shared_ptr<TSettingsAccess> access)
+{
+    settingsAccess = std::move(access);
+}
+
+// ---- Worksheet program -------------------------------------------------------
+
+namespace {
+
+#ifndef Q_OS_WIN
+/// The first desktop entry the freedesktop.org association files name for mimeType.
+QString desktopEntryFor(const QString &mimeType)
+{
+    QStringList lists;
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+        lists << folder + u"/mimeapps.list"_s;
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        lists << folder + u"/applications/mimeapps.list"_s << folder + u"/applications/defaults.list"_s
+              << folder + u"/applications/mimeinfo.cache"_s;
+    const QString prefix = mimeType + u'=';
+    for (const QString &list : std::as_const(lists)) {
+        QFile file(list);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            if (!line.startsWith(prefix))
+                continue;
+            for (const QString &id : line.mid(prefix.size()).split(u';', Qt::SkipEmptyParts)) {
+                const QString entry
+                    = QStandardPaths::locate(QStandardPaths::GenericDataLocation, u"applications/"_s + id.trimmed());
+                if (!entry.isEmpty())
+                    return entry;
+            }
+        }
+    }
+    return QString();
+}
+
+QString execLineOf(const QString &desktopEntry)
+{
+    QFile file(desktopEntry);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    bool inEntry = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(u'['))
+            inEntry = line == "[Desktop Entry]"_L1;
+        else if (inEntry && line.startsWith("Exec="_L1))
+            return line.mid(5).trimmed();
+    }
+    return QString();
+}
+#endif
+
+} // namespace
+
+QString WorksheetProgram()
+{
+    if (worksheetHook)
+        return worksheetHook();
+#ifdef Q_OS_WIN
+    const QString type = QSettings(u"HKEY_CLASSES_ROOT\\.XLS"_s, QSettings::NativeFormat).value(u"."_s).toString();
+    if (type.isEmpty())
+        return QString();
+    return QSettings(u"HKEY_CLASSES_ROOT\\"_s + type + u"\\shell\\open\\command"_s, QSettings::NativeFormat)
+        .value(u"."_s)
+        .toString();
+#else
+    const QString entry = desktopEntryFor(u"application/vnd.ms-excel"_s);
+    return entry.isEmpty() ? QString() : execLineOf(entry);
+#endif
+}
+
+void SetWorksheetHook(TWorksheetHook hook)
+{
+    worksheetHook = std::move(hook);
+}
+
+// ---- Font, page setup and file dialogs -----------------------------------------
+
+bool FontDialog(TListFont *font, QWidget *parent)
+{
+    if (fontDialogHook)
+        return fontDialogHook(font);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font->Font, parent);
+    if (ok)
+        font->Font = chosen;
+    return ok;
+}
+
+void SetFontDialogHook(TFontDialogHook hook)
+{
+    fontDialogHook = std::move(hook);
+}
+
+bool PageSetupDialog(QPrinter *printer, TPageSetup *setup, QWidget *parent)
+{
+    if (pageSetupHook)
+        return pageSetupHook(printer, setup);
+    const QPageLayout::Unit unit = setup->Inches ? QPageLayout::Inch : QPageLayout::Millimeter;
+    const double scale = setup->Inches ? 1000 : 100;
+    QPageLayout layout = printer->pageLayout();
+    layout.setUnits(unit);
+    layout.setOrientation(setup->Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const QMarginsF wanted = setup->Margins / scale;
+    const QMarginsF least = layout.minimumMargins();
+    const QMarginsF most = layout.maximumMargins();
+    layout.setMargins(QMarginsF(std::clamp(wanted.left(), least.left(), most.left()),
+        std::clamp(wanted.top(), least.top(), most.top()), std::clamp(wanted.right(), least.right(), most.right()),
+        std::clamp(wanted.bottom(), least.bottom(), most.bottom())));
+    printer->setPageLayout(layout);
+
+    QPageSetupDialog dialog(printer, parent);
+    // The paper is the printer's; only margins and orientation are chosen here.
+    for (const char *name : { "pageSizeCombo", "pageWidth", "pageHeight", "paperSource", "unitCombo" })
+        if (QWidget *control = dialog.findChild<QWidget *>(QLatin1String(name)))
+            control->setEnabled(false);
+    // Centred across, a third of the free height down.
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        const QSize size = dialog.sizeHint();
+        dialog.move(free.left() + (free.width() - size.width()) / 2, free.top() + (free.height() - size.height()) / 3);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QPageLayout chosen = printer->pageLayout();
+    setup->Margins = chosen.margins(unit) * scale;
+    setup->Orientation = chosen.orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+    return true;
+}
+
+void SetPageSetupHook(TPageSetupHook hook)
+{
+    pageSetupHook = std::move(hook);
+}
+
+QString SaveFileName(const QString &caption, const QString &proposal, const QString &filter, QWidget *parent)
+{
+    if (saveFileHook)
+        return saveFileHook(caption, proposal);
+    return QFileDialog::getSaveFileName(parent, caption, proposal, filter);
+}
+
+void SetSaveFileHook(TSaveFileHook hook)
+{
+    saveFileHook = std::move(hook);
 }
 
 } // namespace ListPrintUi

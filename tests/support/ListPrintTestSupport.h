@@ -8,6 +8,7 @@
 #include "ListPrint.h"
 #include "ListPrintUi.h"
 
+#include <QMap>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -35,7 +36,7 @@ struct TMessageLog {
     TMessageLog()
     {
         ListPrintUi::SetMessageHook([this](ListPrintUi::TMessageKind kind, const QString &text) {
-            static const char *const names[] = { "Information", "Error", "Question" };
+            static const char *const names[] = { "Information", "Error", "Question", "Warning" };
             Entries.append(QLatin1String(names[int(kind)]) + QLatin1String(": ") + text);
             return true;
         });
@@ -43,6 +44,61 @@ struct TMessageLog {
     ~TMessageLog() { ListPrintUi::SetMessageHook({}); }
     TMessageLog(const TMessageLog &) = delete;
     TMessageLog &operator=(const TMessageLog &) = delete;
+};
+
+/// Messages as TMessageLog, with every question answered by the next of Answers (Yes once they run out).
+struct TAnsweredMessages {
+    QStringList Entries;
+    QList<bool> Answers;
+
+    TAnsweredMessages()
+    {
+        ListPrintUi::SetMessageHook([this](ListPrintUi::TMessageKind kind, const QString &text) {
+            static const char *const names[] = { "Information", "Error", "Question", "Warning" };
+            Entries.append(QLatin1String(names[int(kind)]) + QLatin1String(": ") + text);
+            const bool asks = kind == ListPrintUi::TMessageKind::Question || kind == ListPrintUi::TMessageKind::Warning;
+            return !asks || Answers.isEmpty() || Answers.takeFirst();
+        });
+    }
+    ~TAnsweredMessages() { ListPrintUi::SetMessageHook({}); }
+    TAnsweredMessages(const TAnsweredMessages &) = delete;
+    TAnsweredMessages &operator=(const TAnsweredMessages &) = delete;
+};
+
+/// The list printer's settings in memory, keys without regard to case, with the writes in order.
+class TMemorySettings : public ListPrintUi::TSettingsAccess {
+public:
+    std::optional<QString> Read(const QString &key, const QString &name) override
+    {
+        const auto it = Values.constFind(Path(key, name));
+        if (it == Values.constEnd())
+            return std::nullopt;
+        return *it;
+    }
+    bool Write(const QString &key, const QList<std::pair<QString, QString>> &values) override
+    {
+        if (Broken)
+            return false;
+        for (const auto &[name, value] : values) {
+            Values.insert(Path(key, name), value);
+            Written.append(name);
+        }
+        return true;
+    }
+    static QString Path(const QString &key, const QString &name) { return (key + u'\\' + name).toLower(); }
+
+    QMap<QString, QString> Values;
+    QStringList Written;
+    bool Broken = false;
+};
+
+/// Installs a TMemorySettings for the life of the object.
+struct TSettingsFixture {
+    std::shared_ptr<TMemorySettings> Store = std::make_shared<TMemorySettings>();
+    TSettingsFixture() { ListPrintUi::SetSettingsAccess(Store); }
+    ~TSettingsFixture() { ListPrintUi::SetSettingsAccess({}); }
+    TSettingsFixture(const TSettingsFixture &) = delete;
+    TSettingsFixture &operator=(const TSettingsFixture &) = delete;
 };
 
 /// The texts recorded on page (from 1), in drawing order.
