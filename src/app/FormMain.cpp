@@ -132,7 +132,7 @@ QToolButton *panelButton(const char *name, const QString &caption, Glyphs::Id gl
 void TFormMain::PrepareFolders()
 {
     // Downloaded sites live below the program folder.
-    QDir().mkpath(Folders::programFolder() + u"URL"_s);
+    QDir().mkpath(Folders::urlFolder());
     Folders::moduleFolder();
     ProvideFirstUseText(QCoreApplication::applicationDirPath(), Folders::programFolder());
 }

@@ -66,6 +66,11 @@ QString programFolder()
     return computed().program;
 }
 
+QString urlFolder()
+{
+    return computed().program + QLatin1String("URL/");
+}
+
 QString moduleFolder()
 {
     return computed().module;

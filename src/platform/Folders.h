@@ -17,6 +17,8 @@
 namespace Folders {
 
 QString programFolder();
+/// "URL" in the program folder: the downloaded web sites, one sub-folder per host.
+QString urlFolder();
 QString moduleFolder();
 /// Recomputes both folders (tests that change the environment).
 void reset();
