@@ -2,15 +2,16 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "Favorites.h"
 
+#include "Folders.h"
 #include "FormMain.h"
 #include "FormProgStart.h"
 #include "Glyphs.h"
-#include "LocalSiteCopy.h"
 #include "MessageDialog.h"
 #include "OnlineLaunch.h"
 #include "SettingsCommands.h"
 #include "SettingsStore.h"
 #include "Shell.h"
+#include "SiteNames.h"
 #include "WindowMessage.h"
 
 #include <QApplication>
@@ -225,7 +226,7 @@ void TFavorites::OpenFavorite(TFormMain &form, const QString &address)
 
 bool TFavorites::OpenLocalCopy(const QString &address)
 {
-    const QString page = LocalSiteCopy::StartPage(address);
+    const QString page = SiteNames::FindLocalCopy(Folders::urlFolder(), address);
     if (page.isEmpty())
         return false;
     Shell::instance().open(page, QString(), QString());

@@ -199,7 +199,8 @@ QString LocalSiteFolder(const QString &address)
 
 QString FindLocalCopy(const QString &root, const QString &address)
 {
-    const QString folder = LocalSiteFolder(address);
+    const QString text = address.trimmed();
+    const QString folder = LocalSiteFolder(text.contains("://"_L1) ? text : u"http://"_s + text);
     if (folder.isEmpty())
         return {};
     for (const char *name : {"index.htm", "index.html", "default.htm"}) {

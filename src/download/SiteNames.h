@@ -37,7 +37,10 @@ QString LocalFilePath(const QString &root, const QUrl &url, const QString &defau
 QString LocalSiteFolder(const QString &address);
 
 /// The start file of the local copy of address below root: "index.htm",
-/// "index.html", then "default.htm" in its folder. Empty when there is none.
+/// "index.html", then "default.htm" in its folder. An address without any
+/// scheme is a site folder's name as the local copies page shows it ("host"
+/// or "host/path") and is looked up as "http://" address; other schemes find
+/// nothing. Empty when there is none.
 QString FindLocalCopy(const QString &root, const QString &address);
 
 /// Whether path lies strictly inside the folder root (both cleaned first).

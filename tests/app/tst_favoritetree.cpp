@@ -4,7 +4,6 @@
 #include "FavMRUList.h"
 #include "FavoriteTree.h"
 #include "Folders.h"
-#include "LocalSiteCopy.h"
 #include "SettingsStore.h"
 #include "TestFiles.h"
 
@@ -181,43 +180,6 @@ private slots:
         tree = FavoriteTree::ReadFolder(many);
         QCOMPARE(int(tree.Root.Children.size()), TFavoriteLimits().MaxItems);
         QVERIFY(tree.Truncated);
-    }
-
-    void localCopy_data()
-    {
-        QTest::addColumn<QStringList>("files"); // below "URL"
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("found"); // below "URL"
-
-        const QStringList all
-            = { u"example.org/index.htm"_s, u"example.org/index.html"_s, u"example.org/default.htm"_s };
-        QTest::newRow("index.htm first") << all << u"http://example.org"_s << u"example.org/index.htm"_s;
-        QTest::newRow("then index.html") << all.mid(1) << u"http://example.org"_s << u"example.org/index.html"_s;
-        QTest::newRow("then default.htm") << all.mid(2) << u"http://example.org"_s << u"example.org/default.htm"_s;
-        QTest::newRow("no start page") << QStringList { u"example.org/seite.htm"_s } << u"http://example.org"_s
-                                       << QString();
-        QTest::newRow("https finds the copy") << all << u"https://example.org/"_s << u"example.org/index.htm"_s;
-        QTest::newRow("prefix in capitals") << all << u"HTTP://example.org"_s << u"example.org/index.htm"_s;
-        QTest::newRow("trailing backslash") << all << u"http://example.org\\"_s << u"example.org/index.htm"_s;
-        QTest::newRow("other prefix finds none") << all << u"ftp://example.org"_s << QString();
-        QTest::newRow("path below the host") << QStringList { u"example.org/doku/index.html"_s }
-                                             << u"http://example.org/doku/"_s << u"example.org/doku/index.html"_s;
-        QTest::newRow("never outside URL")
-            << QStringList { u"../geheim/index.htm"_s } << u"http://../geheim"_s << QString();
-        QTest::newRow("a file path") << all << u"/usr/bin/editor"_s << QString();
-    }
-
-    void localCopy()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QString, address);
-        QFETCH(QString, found);
-        const QString urlFolder = Folders::programFolder() + u"URL/"_s;
-        for (const QString &file : files) {
-            QVERIFY(QDir().mkpath(QFileInfo(urlFolder + file).path()));
-            QVERIFY(writeAll(urlFolder + file, "<html></html>"));
-        }
-        QCOMPARE(LocalSiteCopy::StartPage(address), found.isEmpty() ? QString() : urlFolder + found);
     }
 
     void history_data()

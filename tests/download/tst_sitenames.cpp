@@ -135,6 +135,50 @@ private slots:
         QCOMPARE(SiteNames::FindLocalCopy(root, u"HTTP://EXAMPLE.COM/"_s), QDir(root).absolutePath() + u"/example.com/index.htm"_s);
         QCOMPARE(SiteNames::FindLocalCopy(root, u"ftp://example.com"_s), QString());
     }
+
+    // The favourites and the local copies page find a copy by its start page.
+    void localCopy_data()
+    {
+        QTest::addColumn<QStringList>("files"); // below "URL"
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("found"); // below "URL"
+
+        const QStringList all
+            = { u"example.org/index.htm"_s, u"example.org/index.html"_s, u"example.org/default.htm"_s };
+        QTest::newRow("index.htm first") << all << u"http://example.org"_s << u"example.org/index.htm"_s;
+        QTest::newRow("then index.html") << all.mid(1) << u"http://example.org"_s << u"example.org/index.html"_s;
+        QTest::newRow("then default.htm") << all.mid(2) << u"http://example.org"_s << u"example.org/default.htm"_s;
+        QTest::newRow("no start page") << QStringList { u"example.org/seite.htm"_s } << u"http://example.org"_s
+                                       << QString();
+        QTest::newRow("https finds the copy") << all << u"https://example.org/"_s << u"example.org/index.htm"_s;
+        QTest::newRow("prefix in capitals") << all << u"HTTP://example.org"_s << u"example.org/index.htm"_s;
+        QTest::newRow("trailing backslash") << all << u"http://example.org\\"_s << u"example.org/index.htm"_s;
+        QTest::newRow("other prefix finds none") << all << u"ftp://example.org"_s << QString();
+        QTest::newRow("path below the host") << QStringList { u"example.org/doku/index.html"_s }
+                                             << u"http://example.org/doku/"_s << u"example.org/doku/index.html"_s;
+        QTest::newRow("never outside URL")
+            << QStringList { u"../geheim/index.htm"_s } << u"http://../geheim"_s << QString();
+        QTest::newRow("a file path") << all << u"/usr/bin/editor"_s << QString();
+        QTest::newRow("a Windows file path") << all << u"C:\\Programme\\editor.exe"_s << QString();
+        QTest::newRow("site folder name") << all << u"example.org"_s << u"example.org/index.htm"_s;
+        QTest::newRow("site folder name with path") << QStringList { u"example.org/doku/default.htm"_s }
+                                                    << u"example.org/doku"_s << u"example.org/doku/default.htm"_s;
+        QTest::newRow("site folder name never outside URL")
+            << QStringList { u"../geheim/index.htm"_s } << u"../geheim"_s << QString();
+    }
+
+    void localCopy()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, address);
+        QFETCH(QString, found);
+        QTemporaryDir home;
+        const QString root = home.filePath(u"URL"_s);
+        for (const QString &file : files)
+            put(QDir::cleanPath(root + u'/' + file), "<html></html>");
+        QCOMPARE(SiteNames::FindLocalCopy(root, address),
+                 found.isEmpty() ? QString() : QDir(root).absolutePath() + u'/' + found);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSiteNames)
