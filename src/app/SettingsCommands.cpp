@@ -34,6 +34,7 @@ void ShowSettingsDialog(TFormMain &form, int startPage)
     };
     host.LoadStartPrograms = [&form] { form.LoadStartPrograms(); };
     host.OpenFavorite = [&form](const QString &path) { TFavorites::OpenFavorite(form, path); };
+    host.OpenLocalCopy = [](const QString &address) { return TFavorites::OpenLocalCopy(address); };
     const bool feeLogWasOn = form.engine->StartSettings.FeeRecord;
     TFormProgStart dialog(form.engine, std::move(host), &form);
     dialog.StartPage = startPage;

@@ -27,6 +27,8 @@ struct TProgStartHost {
     std::function<void()> LoadStartPrograms;
     /// Starts a file, asking whether to go online first.
     std::function<void(const QString &path)> OpenFavorite;
+    /// Opens the local copy of a web site; false when there is none.
+    std::function<bool(const QString &address)> OpenLocalCopy;
 };
 
 /**

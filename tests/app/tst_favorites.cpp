@@ -16,11 +16,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -272,6 +275,31 @@ private slots:
         });
         action("MIOpenFavos")->trigger();
         QCOMPARE(page, int(TFormProgStart::PageFavorites));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // "&Starten" on the local copies page opens the site's stored start page.
+    void localCopiesPageStartsTheCopy()
+    {
+        const QString page = Folders::urlFolder() + u"site.example/default.htm"_s;
+        QVERIFY(QDir().mkpath(QFileInfo(page).path()));
+        QVERIFY(writeAll(page, "<html></html>"));
+        createForm();
+        QString url;
+        QTimer::singleShot(0, m_fx.form.get(), [&url] {
+            auto *dialog = qobject_cast<TFormProgStart *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto *tree = dialog->findChild<QTreeView *>(u"ShellTree"_s);
+            auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+            tree->setCurrentIndex(model->index(Folders::urlFolder() + u"site.example"_s));
+            url = dialog->findChild<QLineEdit *>(u"EditURL"_s)->text();
+            dialog->findChild<QAbstractButton *>(u"BtnStart"_s)->click();
+            dialog->findChild<QAbstractButton *>(u"BtnCancel"_s)->click();
+        });
+        action("MIOpenFavos")->trigger();
+        QCOMPARE(url, u"site.example"_s);
+        QCOMPARE(opened(), QStringList { QDir::cleanPath(page) });
         QVERIFY(m_messages.isEmpty());
     }
 
