@@ -230,7 +230,7 @@ int SimulatedLine::Private::dial(const RasDialParams &params, RasHandle *handle,
     r.dialStartMs = QDateTime::currentMSecsSinceEpoch();
 
     const QString name = SimConnectionRecord::fileName(r.handle);
-    if (!QDir().mkpath(connectionsFolder) || !TextFile::writeText(recordPath(name), r.serialize()))
+    if (!TextFile::makePrivateFolder(connectionsFolder) || !TextFile::writeText(recordPath(name), r.serialize()))
         return RasError::PortNotAvailable;
     Cached cached;
     cached.record = r;

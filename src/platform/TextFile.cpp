@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -155,11 +156,27 @@ bool readLines(const QString &path, QStringList *lines, QString *error)
     return true;
 }
 
-bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error)
+bool makePrivateFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).path();
+    if (parent != path && !makePrivateFolder(parent))
+        return false;
+    // Another process may have made it meanwhile.
+    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) || QFileInfo(path).isDir();
+}
+
+bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error, Access access)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(head.data(), head.size()) == head.size()
-        && file.write(body.data(), body.size()) == body.size() && file.commit())
+    // QSaveFile gives a new file the default mode and an existing one its own.
+    const bool created = !QFileInfo::exists(path);
+    if (file.open(QIODevice::WriteOnly)
+        && (!created || access == Access::Shared || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        && file.write(head.data(), head.size()) == head.size() && file.write(body.data(), body.size()) == body.size()
+        && file.commit())
         return true;
     if (error)
         *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
@@ -167,9 +184,9 @@ bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QS
     return false;
 }
 
-bool writeText(const QString &path, const QByteArray &bytes, QString *error)
+bool writeText(const QString &path, const QByteArray &bytes, QString *error, Access access)
 {
-    return writeText(path, QByteArrayView(), bytes, error);
+    return writeText(path, QByteArrayView(), bytes, error, access);
 }
 
 bool writeLines(const QString &path, const QStringList &lines, QString *error)
