@@ -2,13 +2,13 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SimPhoneBook.h"
 
+#include "FileLock.h"
 #include "TextFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
@@ -891,7 +891,8 @@ bool SimPhoneBook::writeBackup(const QByteArray &bytes)
         if (QFileInfo::exists(candidate))
             continue;
         QFile file(candidate);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // A copy of the book holds its passwords too.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
             return false;
         if (file.write(bytes) != bytes.size() || !file.flush())
             return false;
@@ -904,12 +905,14 @@ bool SimPhoneBook::writeBackup(const QByteArray &bytes)
 int SimPhoneBook::modify(const std::function<int(SimPhoneBookText &)> &change, Backup backup)
 {
     m_lastBackup.clear();
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+    if (!TextFile::makePrivateFolder(QFileInfo(m_path).absolutePath()))
         return RasError::CannotWritePhonebook;
-    QLockFile lock(lockPath());
-    if (!lock.tryLock(LockTimeoutMs))
-        return lock.error() == QLockFile::LockFailedError ? RasError::CannotOpenPhonebook
-                                                            : RasError::CannotWritePhonebook;
+    FileLock lock(lockPath());
+    switch (lock.lock(LockTimeoutMs)) {
+    case FileLock::Result::Locked: break;
+    case FileLock::Result::Busy: return RasError::CannotOpenPhonebook;
+    case FileLock::Result::Failed: return RasError::CannotWritePhonebook;
+    }
     QByteArray bytes;
     bool exists = false;
     int result = readBytes(&bytes, &exists);

@@ -144,11 +144,18 @@ public:
     bool writeString(const QString &key, const QString &name, const QString &value) override
     {
         TRegKey k;
-        if (!k.create(key))
+        if (!k.create(key)) {
+            reportFailure({key, name, QStringLiteral("Der Schlüssel kann nicht angelegt werden.")});
             return false;
+        }
         const DWORD bytes = DWORD((value.size() + 1) * sizeof(wchar_t));
-        return RegSetValueExW(k.handle(), wide(name), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.utf16()), bytes)
-            == ERROR_SUCCESS;
+        const LONG result =
+            RegSetValueExW(k.handle(), wide(name), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.utf16()), bytes);
+        if (result != ERROR_SUCCESS) {
+            reportFailure({key, name, QStringLiteral("Fehler %1 der Registrierung.").arg(result)});
+            return false;
+        }
+        return true;
     }
 
     bool deleteValue(const QString &key, const QString &name) override

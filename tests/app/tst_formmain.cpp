@@ -29,6 +29,7 @@
 #include <QTableView>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -216,6 +217,29 @@ private slots:
         QCOMPARE(control<QProgressBar>("WaitProgress")->maximum(), 90);
         QCOMPARE(m_form->engine->Timeout, 90);
         QCOMPARE(ConnectionValues::ReadConnTimeout(SettingsStore::instance(), u"Netzwerk Nord"_s), 90);
+    }
+
+    void settingsThatCannotBeStoredAreReported()
+    {
+        createForm();
+        // A folder where the lock file belongs: no write gets through, also not as root.
+        QVERIFY(QDir(m_home->path()).mkdir(u"registry.reg.lock"_s));
+        auto *spin = control<QSpinBox>("SpinEdit");
+        spin->setValue(90);
+        spin->setValue(120);
+        m_form->engine->WriteSettings();
+        // Not from within the handlers that wrote; once for all of them.
+        QVERIFY(m_messages.isEmpty());
+        QTRY_COMPARE(m_messages.size(), 1);
+        const QString text = m_messages.first();
+        QVERIFY2(text.contains(u"„Netzwerk Nord“ in „HKEY_CURRENT_USER\\Software\\Kovatek\\Rufwerk\\RasMod\\TIMEOUT“"_s),
+                 qPrintable(text));
+        QVERIFY2(text.contains(u"„ServiceStr“"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"weitere"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"registry.reg.lock"_s), qPrintable(text));
+        QCOMPARE(text.count(u"TIMEOUT"_s), 1);
+        QTest::qWait(20);
+        QCOMPARE(m_messages.size(), 1);
     }
 
     void dialingMethodToggles()

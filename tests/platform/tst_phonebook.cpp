@@ -384,6 +384,18 @@ private Q_SLOTS:
         QCOMPARE(m_line->setEntryProperties(QStringLiteral("B"), RasEntry()), RasError::Success);
     }
 
+    void lockLeftByAKilledWriter()
+    {
+        // Killed after creating the lock file, before writing its owner.
+        writeBook("[A]\r\nPhoneNumber=1\r\n");
+        QVERIFY(writeAll(m_line->phoneBook().lockPath(), QByteArray()));
+        QCOMPARE(m_line->setEntryProperties(QStringLiteral("B"), RasEntry()), RasError::Success);
+        QStringList names;
+        QCOMPARE(m_line->enumEntries(&names), RasError::Success);
+        QCOMPARE(names, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+        QVERIFY(!QFile::exists(m_line->phoneBook().lockPath()));
+    }
+
     void changesByOthersAreSeenAtOnce()
     {
         SimulatedLine other(m_dir->path());
