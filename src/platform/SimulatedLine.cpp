@@ -169,7 +169,8 @@ struct SimulatedLine::Private
                 }
             }
             const SimConnectionState st = r.stateAt(now);
-            if (!st.isLive() && now - st.endedAtMs > endedLifetimeMs)
+            // A damaged record's end may lie anywhere before now.
+            if (!st.isLive() && st.endedAtMs < now - endedLifetimeMs)
                 drop(name);
         }
     }
