@@ -25,6 +25,7 @@ QString Duration(qint64 seconds);
 namespace Costs {
 /// A tariff text as typed: the system's decimal separator or a decimal point.
 double ParseTariff(const QString &text);
-/// Seconds of an "hh:mm:ss" online time with unbounded hours; 0 for malformed text.
+/// Seconds of an "hh:mm:ss" online time with unbounded hours; 0 for malformed text
+/// and for a time too long to count.
 qint64 OnlineSeconds(const QString &text);
 } // namespace Costs
