@@ -561,6 +561,29 @@ private slots:
         QCOMPARE(m_shown.size(), 1);
     }
 
+    void storedPlacement_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+
+        QTest::newRow("ordinary") << u"30,40,520,155,0"_s << true;
+        QTest::newRow("minimised, far off") << u"-16777215,16777215,16777215,1,1"_s << true;
+        QTest::newRow("largest numbers") << u"2147483647,2147483647,2147483647,2147483647,1"_s << false;
+        QTest::newRow("beyond every screen") << u"16777216,0,520,155,0"_s << false;
+        QTest::newRow("no size") << u"30,40,0,155,0"_s << false;
+        QTest::newRow("too few numbers") << u"30,40,520"_s << false;
+    }
+
+    void storedPlacement()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        const std::optional<WindowPlacement::Placement> placement = WindowPlacement::Parse(text);
+        QCOMPARE(placement.has_value(), valid);
+        if (valid)
+            QCOMPARE(WindowPlacement::Format(*placement), text);
+    }
+
     void placement_data()
     {
         QTest::addColumn<QRect>("stored");
