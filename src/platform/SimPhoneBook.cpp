@@ -610,14 +610,19 @@ RasEntry simEntryFromSection(const SimPhoneBookSection &section)
         case FrameSize: entry.frameSize = numberOr(v, entry.frameSize); break;
         case NetProtocols: {
             quint32 raw = 0;
+            // Bits of protocols nobody knows could not be stored back.
             if (simParseNumber(v, &raw))
-                entry.netProtocols = decodeRaw(info.codec, raw);
+                entry.netProtocols = decodeRaw(info.codec, raw) & knownProtocols;
             break;
         }
         case Framing: {
             quint32 raw = 0;
-            if (simParseNumber(v, &raw))
-                entry.framingProtocol = decodeRaw(info.codec, raw);
+            // PPP, SLIP or RAS; anything else keeps PPP.
+            if (simParseNumber(v, &raw)) {
+                const quint32 framing = decodeRaw(info.codec, raw);
+                if (framing == 1 || framing == 2 || framing == 4)
+                    entry.framingProtocol = framing;
+            }
             break;
         }
         case Script: entry.script = v; break;

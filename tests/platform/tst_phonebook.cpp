@@ -479,6 +479,10 @@ private Q_SLOTS:
                              << QStringLiteral("3");
         QTest::newRow("NetBEUI and TCP/IP") << QStringLiteral("NetProtocols") << QStringLiteral("5")
                                             << QStringLiteral("ExcludedProtocols") << QStringLiteral("10");
+        QTest::newRow("unknown protocols dropped") << QStringLiteral("NetProtocols") << QStringLiteral("49")
+                                                   << QStringLiteral("ExcludedProtocols") << QStringLiteral("14");
+        QTest::newRow("unknown framing is PPP") << QStringLiteral("Framing") << QStringLiteral("3")
+                                                << QStringLiteral("BaseProtocol") << QStringLiteral("1");
         QTest::newRow("Windows key itself") << QStringLiteral("IpNameAssign") << QStringLiteral("2")
                                             << QStringLiteral("IpNameAssign") << QStringLiteral("2");
     }
