@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -101,10 +102,18 @@ QByteArray encodeFile(const QString &text)
     return QByteArray(Utf8Bom) + text.toUtf8();
 }
 
+QString decodeUtf8(QByteArrayView bytes)
+{
+    // QString::fromUtf8 drops a leading mark, so a line of a file that starts
+    // with one would lose it.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 QString decodeFile(QByteArrayView bytes)
 {
     if (hasUtf8Bom(bytes))
-        return QString::fromUtf8(bytes.sliced(3));
+        return decodeUtf8(bytes.sliced(3));
     return decode(bytes);
 }
 

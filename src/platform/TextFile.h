@@ -30,6 +30,8 @@ bool fitsCodePage(QStringView text);
 
 /// A whole file's bytes: Windows-1252 when the text fits, else UTF-8 behind a byte-order mark.
 QByteArray encodeFile(const QString &text);
+/// UTF-8 as it stands: a byte-order mark inside the text stays a character.
+QString decodeUtf8(QByteArrayView bytes);
 /// A whole file's text: UTF-8 behind a byte-order mark, else Windows-1252.
 QString decodeFile(QByteArrayView bytes);
 
