@@ -292,6 +292,8 @@ private:
             if (word == "f") {
                 storeFontName();
                 FFontNumber = param;
+            } else if (word == "u") {
+                unicode(param);
             }
             return;
         }
@@ -400,8 +402,8 @@ private:
         case Destination::FontTable:
             if (b == ';')
                 storeFontName();
-            else
-                FFontName += b;
+            else if (!consumeUnicodeSkip())
+                FFontName += TextFile::decode(QByteArrayView(&b, 1));
             return;
         case Destination::ColorTable:
             if (b == ';') {
@@ -426,6 +428,9 @@ private:
 
     void appendText(const QString &text)
     {
+        // Escaped characters (\~, \uN) belong to a font's name as well.
+        if (!skipping() && FState.dest == Destination::FontTable)
+            FFontName += text;
         if (skipping() || FState.dest != Destination::Text)
             return;
         prepareText();
@@ -500,7 +505,7 @@ private:
     void storeFontName()
     {
         if (FFontNumber >= 0) {
-            const QString name = TextFile::decode(FFontName).trimmed();
+            const QString name = FFontName.trimmed();
             if (!name.isEmpty())
                 FFonts.insert(FFontNumber, name);
         }
@@ -556,7 +561,7 @@ private:
     QHash<int, QString> FFonts;
     int FDefaultFont = -1;
     int FFontNumber = -1;
-    QByteArray FFontName;
+    QString FFontName;
     QList<QColor> FColors;
     int FRed = -1;
     int FGreen = -1;
