@@ -8,13 +8,13 @@
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <functional>
 
 class QAction;
 class QActionGroup;
 class QTimer;
-class QWidget;
 class DialUpService;
 class SettingsStore;
 class TDialUp;
@@ -112,6 +112,8 @@ public:
     static QString CounterDigits(const QString &text);
     /// The settings line of command 5945.
     QString ModuleSettingsText() const;
+    /// The settings line for the connection rec.ServiceStr.
+    static QString ModuleSettingsLine(const TDFURec &rec, int timeout, const QString &tariff);
 
     // Cost accounting
     /// Recomputes FeeCents from EditOnline; the main window calls it on every change.
