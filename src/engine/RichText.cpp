@@ -294,6 +294,8 @@ private:
                 FFontNumber = param;
             } else if (word == "u") {
                 unicode(param);
+            } else if (const char16_t ch = specialCharacter(word); ch && !consumeUnicodeSkip()) {
+                appendChar(ch);
             }
             return;
         }

@@ -256,11 +256,11 @@ void TestRichText::fontTableEdgeCases()
     QCOMPARE(formatOf(doc, u"mit"_s).fontFamilies().toStringList(), QStringList(u"Times"_s));
 
     // Escaped characters are part of a font's name, as the writer writes them.
-    QVERIFY(RichText::read("{\\rtf1{\\fonttbl{\\f0 Courier\\~New \\u8364?;}}\\f0 fest}", &doc));
-    QCOMPARE(formatOf(doc, u"fest"_s).fontFamilies().toStringList(), QStringList(u"Courier\u00a0New \u20ac"_s));
+    QVERIFY(RichText::read("{\\rtf1{\\fonttbl{\\f0 Courier\\~New\\tab \\u8364?;}}\\f0 fest}", &doc));
+    QCOMPARE(formatOf(doc, u"fest"_s).fontFamilies().toStringList(), QStringList(u"Courier\u00a0New\t\u20ac"_s));
     QTextDocument again;
     QVERIFY(RichText::read(RichText::write(&doc), &again));
-    QCOMPARE(formatOf(again, u"fest"_s).fontFamilies().toStringList(), QStringList(u"Courier\u00a0New \u20ac"_s));
+    QCOMPARE(formatOf(again, u"fest"_s).fontFamilies().toStringList(), QStringList(u"Courier\u00a0New\t\u20ac"_s));
 
     // Without either, the viewer's font applies.
     QVERIFY(RichText::read("{\\rtf1 frei}", &doc));
