@@ -617,11 +617,10 @@ RasEntry simEntryFromSection(const SimPhoneBookSection &section)
         }
         case Framing: {
             quint32 raw = 0;
-            // PPP, SLIP or RAS; anything else keeps PPP.
+            // 3 has no framing of its own and is stored as 0: read it so.
             if (simParseNumber(v, &raw)) {
                 const quint32 framing = decodeRaw(info.codec, raw);
-                if (framing == 1 || framing == 2 || framing == 4)
-                    entry.framingProtocol = framing;
+                entry.framingProtocol = framing == 3 ? 0 : framing;
             }
             break;
         }
