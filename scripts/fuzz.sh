@@ -6,14 +6,22 @@
 # failing input is kept beside the target's log in the working folder.
 #
 #   scripts/fuzz.sh [seconds per target] [target ...]
-#   BUILD_DIR   the fuzz build (default build-asan)
+#   BUILD_DIR   the fuzz build (default build-fuzz)
 #   FUZZ_WORK   the working folder (default $BUILD_DIR/fuzz-work); its corpus grows from run to run
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build-asan}
+build=${BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-20}
 shift || true
 work=${FUZZ_WORK:-$build/fuzz-work}
+if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
+    echo "fuzz.sh: seconds per target must be a positive number (0 would run for ever)" >&2
+    exit 2
+fi
+if ! [ -f "$build/fuzz/targets.txt" ]; then
+    echo "fuzz.sh: no fuzz build in $build; scripts/sanitize.sh makes one" >&2
+    exit 2
+fi
 if (($#)); then
     targets=("$@")
 else
