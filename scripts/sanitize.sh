@@ -11,4 +11,5 @@ CXX=${CXX:-clang++} "$root/scripts/build.sh" -DRUFWERK_FUZZ=ON -DRUFWERK_BUILD_B
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan-suppressions.txt}
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
