@@ -23,6 +23,9 @@ packages=(
     # List printer tests: a CUPS scheduler with a cups-pdf queue (started by the
     # test itself) and pdftotext to read printed pages back.
     cups printer-driver-cups-pdf poppler-utils
+    # The sanitizer build and the fuzz targets (libFuzzer) are clang's; ccache
+    # keeps rebuilds short.
+    clang libclang-rt-14-dev ccache
 )
 missing=()
 for p in "${packages[@]}"; do

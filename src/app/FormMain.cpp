@@ -18,6 +18,7 @@
 #include "RASStrList.h"
 #include "RASWorkUnit.h"
 #include "SettingsCommands.h"
+#include "SettingsFailureReport.h"
 #include "SettingsStore.h"
 #include "SideBarMenu.h"
 #include "SiteDownloadCommand.h"
@@ -145,6 +146,7 @@ TFormMain::TFormMain(QWidget *parent)
     , FFeeLog(Folders::programFolder())
 {
     setObjectName(u"FormMain"_s);
+    SettingsFailureReport::Install(this);
     setWindowTitle(u"Rufwerk"_s);
     setWindowIcon(Glyphs::appIcon());
     setProperty("HelpContext", 810);
@@ -220,6 +222,7 @@ TFormMain::~TFormMain()
     // The engine goes while the controls it knows still exist.
     delete engine;
     engine = nullptr;
+    SettingsFailureReport::Uninstall(this);
 }
 
 QAction *TFormMain::commandAction(const char *name, const QString &caption, const QString &keys, const QIcon &icon)
@@ -1390,11 +1393,14 @@ void TFormMain::Shutdown()
         // A connection still up is charged up to now rather than forgotten.
         engine->CompletePendingFeeRecord();
         const QStringList protocol = RASStrList->Lines(u"Protocol"_s);
-        if (!protocol.isEmpty())
-            TextFile::writeLines(engine->ProtocolFileName(), protocol);
+        QString error;
+        if (!protocol.isEmpty() && !TextFile::writeLines(engine->ProtocolFileName(), protocol, &error))
+            MessageDialog::Error(error, this);
     }
     if (!CurrentStartSettings().AutoStart)
         SaveFeeList();
     savePlacement();
+    // Nothing runs the event loop any more to show them later.
+    SettingsFailureReport::Flush();
     TrayIcon->hide();
 }

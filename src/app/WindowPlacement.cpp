@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -40,7 +41,11 @@ std::optional<Placement> Parse(const QString &text)
         if (!ok)
             return std::nullopt;
     }
-    if (v[2] <= 0 || v[3] <= 0 || (v[4] != 0 && v[4] != 1))
+    // Beyond the largest window size no screen lies; checked here, the
+    // rectangle's corners cannot overflow.
+    const auto coordinate = [](int n) { return n >= -QWIDGETSIZE_MAX && n <= QWIDGETSIZE_MAX; };
+    const auto size = [](int n) { return n > 0 && n <= QWIDGETSIZE_MAX; };
+    if (!coordinate(v[0]) || !coordinate(v[1]) || !size(v[2]) || !size(v[3]) || (v[4] != 0 && v[4] != 1))
         return std::nullopt;
     return Placement{QRect(v[0], v[1], v[2], v[3]), v[4] == 1};
 }

@@ -28,7 +28,7 @@ QString Key();
 QString ValueName();
 
 QString Format(const Placement &placement);
-/// Nothing for a missing or malformed text.
+/// Nothing for a missing or malformed text, or one beyond any screen.
 std::optional<Placement> Parse(const QString &text);
 
 /// The top-left position that puts rect on the screen area it overlaps most,

@@ -126,6 +126,13 @@ private:
             return;
         qsizetype offset = data - base;
         qsizetype count = size;
+        // The parser's place of a value that begins with a character reference
+        // may lie behind it; only a value right after its "=" is where it says.
+        qsizetype before = offset - 1;
+        while (before >= 0 && isAsciiSpace(base[before]))
+            --before;
+        if (before < 0 || base[before] != '=')
+            return;
         const char first = data[0];
         if ((first == '"' || first == '\'') && size >= 2 && data[size - 1] == first) {
             *quote = first;

@@ -184,7 +184,8 @@ void TFormHelp::setPlainLines(const QStringList &lines)
 
 bool TFormHelp::saveToFile(const QString &path, QString *error) const
 {
-    return TextFile::writeText(path, RichText::write(RichEdit->document()), error);
+    return TextFile::writeText(path, RichText::write(RichEdit->document()), error,
+                               TextFile::Access::Shared);
 }
 
 bool TFormHelp::printTo(QPrinter *printer, QString *error) const

@@ -4,6 +4,9 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <QtNumeric>
+
+#include <limits>
 
 #include <cmath>
 
@@ -133,7 +136,14 @@ qint64 OnlineSeconds(const QString &text)
         if (!ok || values[i] < 0)
             return 0;
     }
-    return values[0] * 3600 + values[1] * 60 + values[2];
+    // Hours typed or stored beyond any real time count as malformed, not wrapped.
+    qint64 seconds = 0;
+    qint64 minutes = 0;
+    if (qMulOverflow(values[0], qint64(3600), &seconds) || qMulOverflow(values[1], qint64(60), &minutes)
+        || qAddOverflow(seconds, minutes, &seconds) || qAddOverflow(seconds, values[2], &seconds)
+        || seconds > std::numeric_limits<qint64>::max() - 60)
+        return 0;
+    return seconds;
 }
 
 } // namespace Costs

@@ -36,6 +36,7 @@ qint64 CostUnits(qint64 tariffMilliCents, int secondBilling, qint64 seconds);
 qint64 UnitsOfCents(double cents);
 /// Euros with the given decimals, rounded half away from zero; grouped adds thousands separators.
 QString EuroText(qint64 units, int decimals, bool grouped);
-/// Seconds of an "hh:mm:ss" online time with unbounded hours; 0 for malformed text.
+/// Seconds of an "hh:mm:ss" online time with unbounded hours; 0 for malformed text
+/// and for a time too long to count.
 qint64 OnlineSeconds(const QString &text);
 } // namespace Costs

@@ -416,19 +416,26 @@ void TRASWorkUnit::ReloadConnectionModule()
 
 QString TRASWorkUnit::ModuleSettingsText() const
 {
-    QString name = DFURec.ServiceStr;
-    if (name.isEmpty())
-        name = ReadEntry(0).Name;
+    TDFURec rec = DFURec;
+    if (rec.ServiceStr.isEmpty())
+        rec.ServiceStr = ReadEntry(0).Name;
+    return ModuleSettingsLine(rec, Timeout, TariffText);
+}
+
+QString TRASWorkUnit::ModuleSettingsLine(const TDFURec &rec, int timeout, const QString &tariff)
+{
     const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
-    return QStringList{name,
-                       QString::number(DFURec.SyncAsync),
-                       flag(DFURec.ChkPassWord),
-                       QString::number(Timeout),
-                       QString::number(DFURec.RemaindTime),
-                       flag(DFURec.KeepAlive),
-                       flag(DFURec.WithSound),
-                       QString::number(DFURec.SoundIndex),
-                       TariffText}
+    // A tab in a name or tariff would shift the fields after it.
+    const auto text = [](QString value) { return value.replace(u'\t', u' '); };
+    return QStringList{text(rec.ServiceStr),
+                       QString::number(rec.SyncAsync),
+                       flag(rec.ChkPassWord),
+                       QString::number(timeout),
+                       QString::number(rec.RemaindTime),
+                       flag(rec.KeepAlive),
+                       flag(rec.WithSound),
+                       QString::number(rec.SoundIndex),
+                       text(tariff)}
         .join(u'\t');
 }
 

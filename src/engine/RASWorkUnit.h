@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <functional>
 
@@ -17,6 +18,7 @@ class QAction;
 class QActionGroup;
 class QTimer;
 class QWidget;
+class DialUpService;
 class SettingsStore;
 class TDialUp;
 class TOnLineDetect;
@@ -113,6 +115,8 @@ public:
     static QString CounterDigits(const QString &text);
     /// The settings line of command 5945.
     QString ModuleSettingsText() const;
+    /// The settings line for the connection rec.ServiceStr.
+    static QString ModuleSettingsLine(const TDFURec &rec, int timeout, const QString &tariff);
 
     // Cost accounting
     /// Recomputes FeeCents from EditOnline; the main window calls it on every change.

@@ -171,8 +171,8 @@ QList<Row> Compute(const TextLines &log)
         }
         Row &row = rows[it.value()];
         ++row.calls;
-        row.seconds += FeeRecord::DurationSeconds(fields[FeeRecord::Duration]).value_or(0);
-        row.costUnits += costs.Units(fields[FeeRecord::Cost], log);
+        row.seconds = FeeRecord::SaturatingAdd(row.seconds, FeeRecord::DurationSeconds(fields[FeeRecord::Duration]).value_or(0));
+        row.costUnits = FeeRecord::SaturatingAdd(row.costUnits, costs.Units(fields[FeeRecord::Cost], log));
     }
     // Names are few: order them once, then sort the rows by numbers.
     QList<int> byName(nameTexts.size());

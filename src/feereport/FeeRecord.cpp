@@ -5,9 +5,11 @@
 #include "TextLines.h"
 
 #include <QLocale>
+#include <QtNumeric>
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 
 namespace {
@@ -141,9 +143,20 @@ qint64 CostParser::Units(QByteArrayView field, const TextLines &lines) const
     return parseUnits(field.data(), field.size(), char16_t(FAsciiSeparator));
 }
 
+qint64 SaturatingAdd(qint64 a, qint64 b)
+{
+    qint64 sum = 0;
+    if (qAddOverflow(a, b, &sum))
+        return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+    return sum;
+}
+
 qint64 RoundedCents(qint64 units)
 {
-    return units >= 0 ? (units + 50) / 100 : -((-units + 50) / 100);
+    // Written without units + 50, which a held sum would overflow.
+    const qint64 cents = units / 100;
+    const qint64 rest = units % 100;
+    return rest >= 50 ? cents + 1 : rest <= -50 ? cents - 1 : cents;
 }
 
 QString CurrencyText(qint64 units)
@@ -164,9 +177,9 @@ Totals Sum(const TextLines &lines, bool stopAtBadDuration)
                 totals.badRow = i;
                 return totals;
             }
-            totals.seconds += seconds.value_or(0);
+            totals.seconds = SaturatingAdd(totals.seconds, seconds.value_or(0));
         }
-        totals.costUnits += costs.Units(fields[Cost], lines);
+        totals.costUnits = SaturatingAdd(totals.costUnits, costs.Units(fields[Cost], lines));
     }
     return totals;
 }

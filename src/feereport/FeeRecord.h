@@ -49,6 +49,9 @@ private:
     char FAsciiSeparator = 0; // 0 when the separator is not ASCII
 };
 
+/// a + b, held at the ends of the range: sums of damaged logs cannot wrap.
+qint64 SaturatingAdd(qint64 a, qint64 b);
+
 /// Whole cents of units, rounded half away from zero as by hand.
 qint64 RoundedCents(qint64 units);
 /// An amount as the locale's currency ("1.234,57 €").

@@ -47,8 +47,8 @@ struct Sums
     void add(const Counts &more)
     {
         calls += more.calls;
-        seconds += more.seconds;
-        costUnits += more.costUnits;
+        seconds = FeeRecord::SaturatingAdd(seconds, more.seconds);
+        costUnits = FeeRecord::SaturatingAdd(costUnits, more.costUnits);
     }
 };
 

@@ -55,10 +55,10 @@ QList<TColumn> Parse(const QString &format, double defaultWidth)
     return columns;
 }
 
-QString FormatNumber(double value)
+namespace {
+
+QString formatOnce(const QLocale &locale, double value)
 {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     if (value == 0 || !std::isfinite(value))
         return u"0"_s;
     // The fewest digits that hold the value to 13 significant places: lengths
@@ -69,7 +69,26 @@ QString FormatNumber(double value)
         if (std::abs(rounded - value) <= 1e-13 * std::abs(value))
             return locale.toString(rounded, 'g', 15);
     }
-    return locale.toString(value, 'g', 15);
+    // All digits, so the width reads back as itself.
+    return locale.toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+QString FormatNumber(double value)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // A rounded value may round once more to fewer digits; the text settles
+    // where it reads back as itself, so a stored format stays as it is.
+    QString text = formatOnce(locale, value);
+    for (int step = 0; step < 15; ++step) {
+        const QString again = formatOnce(locale, locale.toDouble(text));
+        if (again == text)
+            break;
+        text = again;
+    }
+    return text;
 }
 
 QChar AlignmentChar(TAlignment alignment)

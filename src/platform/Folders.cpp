@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "Folders.h"
 
+#include "TextFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -51,7 +53,7 @@ Computed &computed()
         c.program = Folders::dataFolderFor(exe);
         const QString moduleOverride = qEnvironmentVariable("RUFWERK_MODULE_DIR");
         c.module = moduleOverride.isEmpty() ? Folders::parentFolder(exe) : withSeparator(moduleOverride);
-        QDir().mkpath(c.program);
+        TextFile::makePrivateFolder(c.program);
         c.done = true;
     }
     return c;

@@ -2,13 +2,14 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SettingsStore.h"
 
+#include "FileLock.h"
+#include "RegFile.h"
+#include "TextFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QMap>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -19,73 +20,20 @@ std::unique_ptr<SettingsStore> &storeSlot()
     return store;
 }
 
-QString normalizedKey(const QString &key)
+SettingsStore::FailureHandler &failureHandler()
 {
-    QString k = key;
-    k.replace(u'/', u'\\');
-    while (k.startsWith(u'\\'))
-        k.remove(0, 1);
-    while (k.endsWith(u'\\'))
-        k.chop(1);
-    return k;
+    static SettingsStore::FailureHandler handler;
+    return handler;
 }
 
-QString escaped(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() + 2);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\0': out += QLatin1String("\\0"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+// A writer that holds the lock rewrites a small file in milliseconds; a lock
+// held longer belongs to a process that hangs.
+constexpr int LockTimeoutMs = 5000;
 
-// Reads a quoted text starting at pos (at the opening quote); returns the
-// position after the closing quote, or -1 when the text is not closed.
-qsizetype readQuoted(const QString &line, qsizetype pos, QString *out)
-{
-    if (pos >= line.size() || line.at(pos) != u'"')
-        return -1;
-    out->clear();
-    for (qsizetype i = pos + 1; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (c == u'"')
-            return i + 1;
-        if (c == u'\\' && i + 1 < line.size()) {
-            const QChar n = line.at(++i);
-            switch (n.unicode()) {
-            case 'n': *out += u'\n'; break;
-            case 'r': *out += u'\r'; break;
-            case '0': *out += QChar(0); break;
-            default: *out += n;
-            }
-            continue;
-        }
-        *out += c;
-    }
-    return -1;
-}
-
-struct Value
-{
-    QString name; // as first written
-    QString data;
-};
-
-struct Key
-{
-    QString path; // as first written
-    QMap<QString, Value> values; // by lower-case name
-};
-
-using Tree = QMap<QString, Key>; // by lower-case path
+using RegFile::normalizedKey;
+using RegFile::Key;
+using RegFile::Tree;
+using RegFile::Value;
 
 } // namespace
 
@@ -132,6 +80,17 @@ void SettingsStore::setInstance(std::unique_ptr<SettingsStore> store)
     storeSlot() = std::move(store);
 }
 
+void SettingsStore::setFailureHandler(FailureHandler handler)
+{
+    failureHandler() = std::move(handler);
+}
+
+void SettingsStore::reportFailure(const Failure &failure)
+{
+    if (failureHandler())
+        failureHandler()(failure);
+}
+
 QString SettingsStore::defaultFilePath()
 {
     const QString home = qEnvironmentVariable("RUFWERK_HOME");
@@ -172,84 +131,49 @@ struct FileSettingsStore::Private
 
     static Tree parse(const QString &path)
     {
-        Tree result;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return result;
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-        Key *current = nullptr;
-        for (QString line : lines) {
-            if (line.endsWith(u'\r'))
-                line.chop(1);
-            if (line.startsWith(u'[') && line.endsWith(u']')) {
-                QString keyPath = line.mid(1, line.size() - 2);
-                const QString prefix = QStringLiteral("HKEY_CURRENT_USER\\");
-                if (keyPath.startsWith(prefix, Qt::CaseInsensitive))
-                    keyPath = keyPath.mid(prefix.size());
-                keyPath = normalizedKey(keyPath);
-                Key &key = result[keyPath.toLower()];
-                if (key.path.isEmpty())
-                    key.path = keyPath;
-                current = &key;
-                continue;
-            }
-            if (!current)
-                continue;
-            QString name;
-            qsizetype pos = 0;
-            if (line.startsWith(u'@')) {
-                pos = 1;
-            } else {
-                pos = readQuoted(line, 0, &name);
-                if (pos < 0)
-                    continue; // damaged line: skip it, keep the rest
-            }
-            if (pos >= line.size() || line.at(pos) != u'=')
-                continue;
-            QString data;
-            if (readQuoted(line, pos + 1, &data) < 0)
-                continue;
-            current->values.insert(name.toLower(), Value{name, data});
-        }
-        return result;
+            return {};
+        return RegFile::parse(file.readAll());
     }
 
-    bool save(const Tree &t) const
+    bool save(const Tree &t, QString *why) const
     {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        QString out = QStringLiteral("Windows Registry Editor Version 5.00\r\n");
-        for (const Key &key : t) {
-            out += QLatin1String("\r\n[HKEY_CURRENT_USER\\") + key.path + QLatin1String("]\r\n");
-            for (const Value &value : key.values) {
-                if (value.name.isEmpty())
-                    out += QLatin1Char('@');
-                else
-                    out += u'"' + escaped(value.name) + u'"';
-                out += QLatin1String("=\"") + escaped(value.data) + QLatin1String("\"\r\n");
-            }
-        }
-        file.write(out.toUtf8());
-        return file.commit();
+        return TextFile::writeText(path, RegFile::serialize(t), why);
     }
 
-    // Runs one change under the file lock on the newest content.
+    // Runs one change under the file lock on the newest content; a failure is
+    // reported as a failure of the value name of key.
     template<typename Change>
-    bool modify(Change change)
+    bool modify(const QString &key, const QString &name, Change change)
     {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QLockFile lock(path + QLatin1String(".lock"));
-        lock.setStaleLockTime(10000);
-        if (!lock.tryLock(5000))
+        QString why;
+        if (!tryModify(change, &why)) {
+            reportFailure({key, name, why});
             return false;
+        }
+        return true;
+    }
+
+    template<typename Change>
+    bool tryModify(Change change, QString *why)
+    {
+        if (!TextFile::makePrivateFolder(QFileInfo(path).absolutePath())) {
+            *why = QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.")
+                       .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+            return false;
+        }
+        FileLock lock(path + QLatin1String(".lock"));
+        if (lock.lock(LockTimeoutMs) != FileLock::Result::Locked) {
+            *why = lock.errorString();
+            return false;
+        }
         loadedSize = -2; // force a re-read under the lock
         refresh();
         Tree next = tree;
         if (!change(next))
             return true;
-        if (!save(next))
+        if (!save(next, why))
             return false;
         tree = next;
         const QFileInfo info(path);
@@ -297,7 +221,7 @@ QString FileSettingsStore::readString(const QString &key, const QString &name, c
 bool FileSettingsStore::writeString(const QString &key, const QString &name, const QString &value)
 {
     const QString path = normalizedKey(key);
-    return d->modify([&](Tree &t) {
+    return d->modify(key, name, [&](Tree &t) {
         // Writing creates every missing key on the way, as the registry does.
         const QStringList parts = path.split(u'\\', Qt::SkipEmptyParts);
         QString partial;
@@ -321,7 +245,7 @@ bool FileSettingsStore::writeString(const QString &key, const QString &name, con
 bool FileSettingsStore::deleteValue(const QString &key, const QString &name)
 {
     const QString path = normalizedKey(key).toLower();
-    return d->modify([&](Tree &t) {
+    return d->modify(key, name, [&](Tree &t) {
         auto it = t.find(path);
         if (it == t.end())
             return false;
@@ -332,7 +256,7 @@ bool FileSettingsStore::deleteValue(const QString &key, const QString &name)
 bool FileSettingsStore::deleteKey(const QString &key)
 {
     const QString path = normalizedKey(key).toLower();
-    return d->modify([&](Tree &t) {
+    return d->modify(key, QString(), [&](Tree &t) {
         bool changed = false;
         for (auto it = t.begin(); it != t.end();) {
             if (it.key() == path || it.key().startsWith(path + u'\\')) {

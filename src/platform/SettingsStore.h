@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 /**
@@ -43,6 +44,23 @@ public:
     static void setInstance(std::unique_ptr<SettingsStore> store);
     /// Where the file store lives: $RUFWERK_HOME/registry.reg, else the user's config folder.
     static QString defaultFilePath();
+
+    /// A write, deletion or key deletion that failed; name is empty for a key's
+    /// default value and for a deleted key.
+    struct Failure
+    {
+        QString key;
+        QString name;
+        QString reason; // German
+    };
+    /// Who hears of failed writes (the program tells the user); without one
+    /// the writes only return false.
+    using FailureHandler = std::function<void(const Failure &failure)>;
+    static void setFailureHandler(FailureHandler handler);
+
+protected:
+    /// Implementations report every write that fails.
+    static void reportFailure(const Failure &failure);
 };
 
 /**

@@ -4,8 +4,10 @@
 
 #include <QHash>
 #include <QList>
+#include <QtNumeric>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -33,7 +35,11 @@ qint64 activeMs(const SimScenario &s, qint64 onlineMs)
 SimConnectionState SimConnectionRecord::stateAt(qint64 nowMs) const
 {
     SimConnectionState st;
-    const qint64 elapsed = std::max<qint64>(0, nowMs - dialStartMs);
+    // A dial time read from a damaged record may lie anywhere: the time since
+    // then stops at the end of the range. Every end computed below is at most nowMs.
+    qint64 elapsed = 0;
+    if (nowMs > dialStartMs && qSubOverflow(nowMs, dialStartMs, &elapsed))
+        elapsed = std::numeric_limits<qint64>::max();
     const qint64 delay = qint64(scenario.connectDelay) * 1000;
     const int failure = scenario.busy       ? RasError::LineBusy
                       : scenario.noAnswer   ? RasError::NoAnswer

@@ -2,13 +2,13 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #include "SimPhoneBook.h"
 
+#include "FileLock.h"
 #include "TextFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
@@ -610,14 +610,18 @@ RasEntry simEntryFromSection(const SimPhoneBookSection &section)
         case FrameSize: entry.frameSize = numberOr(v, entry.frameSize); break;
         case NetProtocols: {
             quint32 raw = 0;
+            // Bits of protocols nobody knows could not be stored back.
             if (simParseNumber(v, &raw))
-                entry.netProtocols = decodeRaw(info.codec, raw);
+                entry.netProtocols = decodeRaw(info.codec, raw) & knownProtocols;
             break;
         }
         case Framing: {
             quint32 raw = 0;
-            if (simParseNumber(v, &raw))
-                entry.framingProtocol = decodeRaw(info.codec, raw);
+            // 3 has no framing of its own and is stored as 0: read it so.
+            if (simParseNumber(v, &raw)) {
+                const quint32 framing = decodeRaw(info.codec, raw);
+                entry.framingProtocol = framing == 3 ? 0 : framing;
+            }
             break;
         }
         case Script: entry.script = v; break;
@@ -891,7 +895,8 @@ bool SimPhoneBook::writeBackup(const QByteArray &bytes)
         if (QFileInfo::exists(candidate))
             continue;
         QFile file(candidate);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // A copy of the book holds its passwords too.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
             return false;
         if (file.write(bytes) != bytes.size() || !file.flush())
             return false;
@@ -904,12 +909,14 @@ bool SimPhoneBook::writeBackup(const QByteArray &bytes)
 int SimPhoneBook::modify(const std::function<int(SimPhoneBookText &)> &change, Backup backup)
 {
     m_lastBackup.clear();
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+    if (!TextFile::makePrivateFolder(QFileInfo(m_path).absolutePath()))
         return RasError::CannotWritePhonebook;
-    QLockFile lock(lockPath());
-    if (!lock.tryLock(LockTimeoutMs))
-        return lock.error() == QLockFile::LockFailedError ? RasError::CannotOpenPhonebook
-                                                            : RasError::CannotWritePhonebook;
+    FileLock lock(lockPath());
+    switch (lock.lock(LockTimeoutMs)) {
+    case FileLock::Result::Locked: break;
+    case FileLock::Result::Busy: return RasError::CannotOpenPhonebook;
+    case FileLock::Result::Failed: return RasError::CannotWritePhonebook;
+    }
     QByteArray bytes;
     bool exists = false;
     int result = readBytes(&bytes, &exists);

@@ -169,7 +169,8 @@ struct SimulatedLine::Private
                 }
             }
             const SimConnectionState st = r.stateAt(now);
-            if (!st.isLive() && now - st.endedAtMs > endedLifetimeMs)
+            // A damaged record's end may lie anywhere before now.
+            if (!st.isLive() && st.endedAtMs < now - endedLifetimeMs)
                 drop(name);
         }
     }
@@ -230,7 +231,7 @@ int SimulatedLine::Private::dial(const RasDialParams &params, RasHandle *handle,
     r.dialStartMs = QDateTime::currentMSecsSinceEpoch();
 
     const QString name = SimConnectionRecord::fileName(r.handle);
-    if (!QDir().mkpath(connectionsFolder) || !TextFile::writeText(recordPath(name), r.serialize()))
+    if (!TextFile::makePrivateFolder(connectionsFolder) || !TextFile::writeText(recordPath(name), r.serialize()))
         return RasError::PortNotAvailable;
     Cached cached;
     cached.record = r;

@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -100,10 +102,18 @@ QByteArray encodeFile(const QString &text)
     return QByteArray(Utf8Bom) + text.toUtf8();
 }
 
+QString decodeUtf8(QByteArrayView bytes)
+{
+    // QString::fromUtf8 drops a leading mark, so a line of a file that starts
+    // with one would lose it.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 QString decodeFile(QByteArrayView bytes)
 {
     if (hasUtf8Bom(bytes))
-        return QString::fromUtf8(bytes.sliced(3));
+        return decodeUtf8(bytes.sliced(3));
     return decode(bytes);
 }
 
@@ -155,11 +165,27 @@ bool readLines(const QString &path, QStringList *lines, QString *error)
     return true;
 }
 
-bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error)
+bool makePrivateFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).path();
+    if (parent != path && !makePrivateFolder(parent))
+        return false;
+    // Another process may have made it meanwhile.
+    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) || QFileInfo(path).isDir();
+}
+
+bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error, Access access)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(head.data(), head.size()) == head.size()
-        && file.write(body.data(), body.size()) == body.size() && file.commit())
+    // QSaveFile gives a new file the default mode and an existing one its own.
+    const bool created = !QFileInfo::exists(path);
+    if (file.open(QIODevice::WriteOnly)
+        && (!created || access == Access::Shared || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        && file.write(head.data(), head.size()) == head.size() && file.write(body.data(), body.size()) == body.size()
+        && file.commit())
         return true;
     if (error)
         *error = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
@@ -167,9 +193,9 @@ bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QS
     return false;
 }
 
-bool writeText(const QString &path, const QByteArray &bytes, QString *error)
+bool writeText(const QString &path, const QByteArray &bytes, QString *error, Access access)
 {
-    return writeText(path, QByteArrayView(), bytes, error);
+    return writeText(path, QByteArrayView(), bytes, error, access);
 }
 
 bool writeLines(const QString &path, const QStringList &lines, QString *error)

@@ -30,6 +30,8 @@ bool fitsCodePage(QStringView text);
 
 /// A whole file's bytes: Windows-1252 when the text fits, else UTF-8 behind a byte-order mark.
 QByteArray encodeFile(const QString &text);
+/// UTF-8 as it stands: a byte-order mark inside the text stays a character.
+QString decodeUtf8(QByteArrayView bytes);
 /// A whole file's text: UTF-8 behind a byte-order mark, else Windows-1252.
 QString decodeFile(QByteArrayView bytes);
 
@@ -37,13 +39,24 @@ QString decodeFile(QByteArrayView bytes);
 /// a final line end adds no empty line.
 QStringList splitLines(const QString &text);
 
+/// Who may read a file the program creates. The program's data (phone book
+/// with passwords, settings, fee log, protocol, lists) is the user's alone; a
+/// file that exists keeps its mode when it is rewritten.
+enum class Access { Private, Shared };
+
+/// Creates folder with its missing parents, each readable by the user only;
+/// folders that exist are left as they are.
+bool makePrivateFolder(const QString &folder);
+
 /// Reads all lines. Returns false and sets error (German) when the file cannot be read.
 bool readLines(const QString &path, QStringList *lines, QString *error = nullptr);
 /// Writes all lines, each ended by CR LF, atomically.
 bool writeLines(const QString &path, const QStringList &lines, QString *error = nullptr);
-bool writeText(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+bool writeText(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+               Access access = Access::Private);
 /// Writes head followed by body atomically.
-bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error = nullptr);
+bool writeText(const QString &path, QByteArrayView head, QByteArrayView body, QString *error = nullptr,
+               Access access = Access::Private);
 /// Reads the whole file; false with a German error when it cannot be read.
 bool readBytes(const QString &path, QByteArray *bytes, QString *error = nullptr);
 

@@ -113,7 +113,7 @@ QByteArrayView TextLines::raw(qsizetype i) const
 
 QString TextLines::decode(QByteArrayView raw) const
 {
-    return m_utf8 ? QString::fromUtf8(raw) : TextFile::decode(raw);
+    return m_utf8 ? TextFile::decodeUtf8(raw) : TextFile::decode(raw);
 }
 
 QString TextLines::at(qsizetype i) const
@@ -182,7 +182,7 @@ void TextLines::remove(const Ranges &ranges)
     m_bytes = std::move(kept);
     m_starts = std::move(starts);
     // The characters that needed UTF-8 may have gone with the removed rows.
-    if (m_utf8 && TextFile::fitsCodePage(QString::fromUtf8(m_bytes)))
+    if (m_utf8 && TextFile::fitsCodePage(TextFile::decodeUtf8(m_bytes)))
         reencode(false);
     touch();
 }

@@ -4,6 +4,7 @@
 // The settings store over the current user's registry (HKEY_CURRENT_USER).
 // Values are written as REG_SZ; REG_DWORD values that older versions or other
 // tools left behind read as their decimal text.
+#include "RegFile.h"
 #include "SettingsStore.h"
 
 #ifndef NOMINMAX
@@ -15,17 +16,6 @@
 #include <vector>
 
 namespace {
-
-QString normalizedKey(const QString &key)
-{
-    QString k = key;
-    k.replace(u'/', u'\\');
-    while (k.startsWith(u'\\'))
-        k.remove(0, 1);
-    while (k.endsWith(u'\\'))
-        k.chop(1);
-    return k;
-}
 
 const wchar_t *wide(const QString &text)
 {
@@ -47,14 +37,14 @@ public:
 
     bool open(const QString &path, REGSAM access)
     {
-        const QString key = normalizedKey(path);
+        const QString key = RegFile::normalizedKey(path);
         return RegOpenKeyExW(HKEY_CURRENT_USER, wide(key), 0, access, &FKey) == ERROR_SUCCESS;
     }
 
     // Creates every missing key on the way.
     bool create(const QString &path)
     {
-        const QString key = normalizedKey(path);
+        const QString key = RegFile::normalizedKey(path);
         return RegCreateKeyExW(HKEY_CURRENT_USER, wide(key), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                &FKey, nullptr)
             == ERROR_SUCCESS;
@@ -144,11 +134,18 @@ public:
     bool writeString(const QString &key, const QString &name, const QString &value) override
     {
         TRegKey k;
-        if (!k.create(key))
+        if (!k.create(key)) {
+            reportFailure({key, name, QStringLiteral("Der Schlüssel kann nicht angelegt werden.")});
             return false;
+        }
         const DWORD bytes = DWORD((value.size() + 1) * sizeof(wchar_t));
-        return RegSetValueExW(k.handle(), wide(name), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.utf16()), bytes)
-            == ERROR_SUCCESS;
+        const LONG result =
+            RegSetValueExW(k.handle(), wide(name), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.utf16()), bytes);
+        if (result != ERROR_SUCCESS) {
+            reportFailure({key, name, QStringLiteral("Fehler %1 der Registrierung.").arg(result)});
+            return false;
+        }
+        return true;
     }
 
     bool deleteValue(const QString &key, const QString &name) override
@@ -161,7 +158,7 @@ public:
 
     bool deleteKey(const QString &key) override
     {
-        const QString path = normalizedKey(key);
+        const QString path = RegFile::normalizedKey(key);
         if (path.isEmpty())
             return false; // never the whole user hive
         return deleteTree(HKEY_CURRENT_USER, path);

@@ -35,6 +35,7 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -222,6 +223,29 @@ private slots:
         QCOMPARE(control<QProgressBar>("WaitProgress")->maximum(), 90);
         QCOMPARE(m_form->engine->Timeout, 90);
         QCOMPARE(ConnectionValues::ReadConnTimeout(SettingsStore::instance(), u"Netzwerk Nord"_s), 90);
+    }
+
+    void settingsThatCannotBeStoredAreReported()
+    {
+        createForm();
+        // A folder where the lock file belongs: no write gets through, also not as root.
+        QVERIFY(QDir(m_home->path()).mkdir(u"registry.reg.lock"_s));
+        auto *spin = control<QSpinBox>("SpinEdit");
+        spin->setValue(90);
+        spin->setValue(120);
+        m_form->engine->WriteSettings();
+        // Not from within the handlers that wrote; once for all of them.
+        QVERIFY(m_messages.isEmpty());
+        QTRY_COMPARE(m_messages.size(), 1);
+        const QString text = m_messages.first();
+        QVERIFY2(text.contains(u"„Netzwerk Nord“ in „HKEY_CURRENT_USER\\Software\\Kovatek\\Rufwerk\\RasMod\\TIMEOUT“"_s),
+                 qPrintable(text));
+        QVERIFY2(text.contains(u"„ServiceStr“"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"weitere"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"registry.reg.lock"_s), qPrintable(text));
+        QCOMPARE(text.count(u"TIMEOUT"_s), 1);
+        QTest::qWait(20);
+        QCOMPARE(m_messages.size(), 1);
     }
 
     void dialingMethodToggles()
@@ -663,6 +687,29 @@ private slots:
         m_form.reset();
         m_form = std::make_unique<TFormMain>();
         QCOMPARE(m_shown.size(), 1);
+    }
+
+    void storedPlacement_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+
+        QTest::newRow("ordinary") << u"30,40,520,155,0"_s << true;
+        QTest::newRow("minimised, far off") << u"-16777215,16777215,16777215,1,1"_s << true;
+        QTest::newRow("largest numbers") << u"2147483647,2147483647,2147483647,2147483647,1"_s << false;
+        QTest::newRow("beyond every screen") << u"16777216,0,520,155,0"_s << false;
+        QTest::newRow("no size") << u"30,40,0,155,0"_s << false;
+        QTest::newRow("too few numbers") << u"30,40,520"_s << false;
+    }
+
+    void storedPlacement()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        const std::optional<WindowPlacement::Placement> placement = WindowPlacement::Parse(text);
+        QCOMPARE(placement.has_value(), valid);
+        if (valid)
+            QCOMPARE(WindowPlacement::Format(*placement), text);
     }
 
     void placement_data()

@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("tariff with unit") << u"1,5 ct"_s << 0 << u"00:00:10"_s << 0.0 << 1.5 << u"0,02 €"_s;
         QTest::newRow("empty tariff") << QString() << 0 << u"00:05:00"_s << 0.0 << 0.0 << u"0,00 €"_s;
         QTest::newRow("empty online time") << u"2"_s << 0 << QString() << 7.0 << 7.0 << u"0,07 €"_s;
+        QTest::newRow("online time too long to count")
+            << u"2"_s << 0 << u"9223372036854775807:00:00"_s << 7.0 << 7.0 << u"0,07 €"_s;
         QTest::newRow("unknown billing") << u"2"_s << 2 << u"00:05:00"_s << 7.0 << 7.0 << u"0,07 €"_s;
         QTest::newRow("premium rate") << u"186,000"_s << 0 << u"00:02:01"_s << 0.0 << 558.0 << u"5,58 €"_s;
         // Half-way values round up, as by hand, although they have no exact binary form.

@@ -139,6 +139,16 @@ private slots:
         QVERIFY(!m_store->hasValue(RegKey::Ras(), u"ServiceStr"_s));
     }
 
+    void moduleSettingsLineKeepsItsFields()
+    {
+        TDFURec rec;
+        rec.ServiceStr = u"Netz\twerk"_s;
+        const QStringList fields = TRASWorkUnit::ModuleSettingsLine(rec, 60, u"1,5\tct"_s).split(u'\t');
+        QCOMPARE(fields.size(), 9);
+        QCOMPARE(fields.first(), u"Netz werk"_s);
+        QCOMPARE(fields.last(), u"1,5 ct"_s);
+    }
+
     void applyCurrentConnection_data()
     {
         QTest::addColumn<QString>("serviceStr");

@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 // Reading the fields, durations and costs of fee log records.
@@ -142,6 +144,30 @@ private slots:
         QCOMPARE(all.badRow, -1);
         const FeeRecord::Totals stopped = FeeRecord::Sum(log, true);
         QCOMPARE(stopped.badRow, 2);
+    }
+
+    // Logs written by others may hold amounts no real call costs: their sums
+    // stop at the ends of the range instead of wrapping to the other sign.
+    void sumsOfHugeAmounts_data()
+    {
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<qint64>("units");
+
+        constexpr qint64 highest = std::numeric_limits<qint64>::max();
+        constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+        QTest::newRow("largest amounts") << u"99999999999999,9999 €"_s << highest;
+        QTest::newRow("largest debts") << u"-99999999999999,9999 €"_s << lowest;
+    }
+
+    void sumsOfHugeAmounts()
+    {
+        QFETCH(QString, cost);
+        QFETCH(qint64, units);
+        const TextLines log(QStringList(12, u"a;b;c;d;e;999999999:59:59;"_s + cost));
+        const FeeRecord::Totals all = FeeRecord::Sum(log, false);
+        QCOMPARE(all.costUnits, units);
+        QCOMPARE(all.seconds, qint64(12) * 3599999999999);
+        QCOMPARE(FeeRecord::RoundedCents(all.costUnits), units / 100);
     }
 };
 

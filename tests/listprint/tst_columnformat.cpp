@@ -43,6 +43,7 @@ void TestColumnFormat::normalises_data()
     QTest::newRow("absurdly wide stays readable") << u"<1E+20"_s << u"<1E+20"_s;
     QTest::newRow("binary noise is dropped") << u"<49,99999999999990"_s << u"<50"_s;
     QTest::newRow("a third keeps its digits") << u"^0,333333333333333"_s << u"^0,3333333333333"_s;
+    QTest::newRow("rounding that rounds again") << u"<" + QString(57, u'2') << u"<2,222222222222E+56"_s;
 }
 
 void TestColumnFormat::normalises()

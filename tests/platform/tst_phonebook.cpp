@@ -416,6 +416,18 @@ private Q_SLOTS:
         QCOMPARE(m_line->setEntryProperties(QStringLiteral("B"), RasEntry()), RasError::Success);
     }
 
+    void lockLeftByAKilledWriter()
+    {
+        // Killed after creating the lock file, before writing its owner.
+        writeBook("[A]\r\nPhoneNumber=1\r\n");
+        QVERIFY(writeAll(m_line->phoneBook().lockPath(), QByteArray()));
+        QCOMPARE(m_line->setEntryProperties(QStringLiteral("B"), RasEntry()), RasError::Success);
+        QStringList names;
+        QCOMPARE(m_line->enumEntries(&names), RasError::Success);
+        QCOMPARE(names, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+        QVERIFY(!QFile::exists(m_line->phoneBook().lockPath()));
+    }
+
     void changesByOthersAreSeenAtOnce()
     {
         SimulatedLine other(m_dir->path());
@@ -499,8 +511,35 @@ private Q_SLOTS:
                              << QStringLiteral("3");
         QTest::newRow("NetBEUI and TCP/IP") << QStringLiteral("NetProtocols") << QStringLiteral("5")
                                             << QStringLiteral("ExcludedProtocols") << QStringLiteral("10");
+        QTest::newRow("unknown protocols dropped") << QStringLiteral("NetProtocols") << QStringLiteral("49")
+                                                   << QStringLiteral("ExcludedProtocols") << QStringLiteral("14");
         QTest::newRow("Windows key itself") << QStringLiteral("IpNameAssign") << QStringLiteral("2")
                                             << QStringLiteral("IpNameAssign") << QStringLiteral("2");
+    }
+
+    // Values an entry reads from its section are those it writes back.
+    void entryValuesReadAsWritten_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<quint32>("protocols");
+        QTest::addColumn<quint32>("framing");
+        QTest::newRow("unknown protocols dropped") << QStringLiteral("NetProtocols") << QStringLiteral("49") << 1u << 1u;
+        QTest::newRow("framing 3 is none") << QStringLiteral("Framing") << QStringLiteral("3") << 4u << 0u;
+    }
+
+    void entryValuesReadAsWritten()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        SimPhoneBookSection section{QStringLiteral("A"), {{key, value}}};
+        const RasEntry entry = simEntryFromSection(section);
+        QTEST(entry.netProtocols, "protocols");
+        QTEST(entry.framingProtocol, "framing");
+        QCOMPARE(simApplyEntry(&section, entry), RasError::Success);
+        const RasEntry again = simEntryFromSection(section);
+        QCOMPARE(again.netProtocols, entry.netProtocols);
+        QCOMPARE(again.framingProtocol, entry.framingProtocol);
     }
 
     void olderSpellingsTakeTheWindowsKey()

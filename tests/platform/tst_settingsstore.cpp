@@ -162,6 +162,48 @@ private slots:
         QCOMPARE(c.readInteger(rasKey, u"Timeout"_s, 60), 30);
     }
 
+    void lockLeftByAKilledWriter()
+    {
+        // Killed after creating the lock file, before writing its owner.
+        QFile lock(path() + u".lock"_s);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.close();
+        FileSettingsStore store(path());
+        QVERIFY(store.writeInteger(rasKey, u"Timeout"_s, 30));
+        QCOMPARE(FileSettingsStore(path()).readInteger(rasKey, u"Timeout"_s, 60), 30);
+    }
+
+    void failedWritesAreReported_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("write") << 0 << u"Timeout"_s;
+        QTest::newRow("delete value") << 1 << u"Timeout"_s;
+        QTest::newRow("delete key") << 2 << QString();
+    }
+
+    void failedWritesAreReported()
+    {
+        QFETCH(int, operation);
+        QFETCH(QString, name);
+        // The store's folder is a file: nothing can be written, also not as root.
+        QFile blocker(m_dir.filePath(u"blocker"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        FileSettingsStore store(m_dir.filePath(u"blocker/registry.reg"_s));
+        QList<SettingsStore::Failure> failures;
+        SettingsStore::setFailureHandler([&failures](const SettingsStore::Failure &f) { failures.append(f); });
+        const bool written = operation == 0 ? store.writeInteger(rasKey, name, 30)
+                           : operation == 1 ? store.deleteValue(rasKey, name)
+                                            : store.deleteKey(rasKey);
+        SettingsStore::setFailureHandler({});
+        QVERIFY(!written);
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures.first().key, rasKey);
+        QCOMPARE(failures.first().name, name);
+        QVERIFY2(failures.first().reason.contains(u"blocker"_s), qPrintable(failures.first().reason));
+    }
+
     void concurrentWritersKeepEveryValue()
     {
         // Several processes write distinct values at once; none may be lost.

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -162,6 +163,45 @@ private Q_SLOTS:
         QTEST(st.bytesSent, "sent");
         QTEST(st.bytesReceived, "received");
         QCOMPARE(st.endedAtMs >= 0, st.state == RasState::Disconnected);
+    }
+
+    // Dial times from damaged records: the times computed from them stop at
+    // the ends of the range, so the connection neither dials for ever nor wraps.
+    void absurdDialTimes_data()
+    {
+        QTest::addColumn<qint64>("dialStartMs");
+        QTest::addColumn<qint64>("nowMs");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<quint32>("hangUpAfter");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<qint64>("endedAtMs");
+
+        constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+        constexpr qint64 highest = std::numeric_limits<qint64>::max();
+        constexpr qint64 today = 1767225600000;
+        QTest::newRow("earliest start") << lowest << today << false << 0u << RasState::Connected << qint64(-1);
+        QTest::newRow("earliest start, remote hang-up")
+            << lowest << today << false << 30u << RasState::Disconnected << lowest + 32000;
+        QTest::newRow("latest start") << highest << today << false << 0u << RasState::OpenPort << qint64(-1);
+        QTest::newRow("busy, ending at the end of time")
+            << highest - 2000 << highest << true << 0u << RasState::Disconnected << highest;
+    }
+
+    void absurdDialTimes()
+    {
+        QFETCH(qint64, dialStartMs);
+        QFETCH(qint64, nowMs);
+        QFETCH(bool, busy);
+        QFETCH(quint32, hangUpAfter);
+        SimConnectionRecord r;
+        r.dialStartMs = dialStartMs;
+        r.scenario = scenario(2);
+        r.scenario.busy = busy;
+        r.scenario.hangUpAfter = hangUpAfter;
+        const SimConnectionState st = r.stateAt(nowMs);
+        QTEST(st.state, "state");
+        QTEST(st.endedAtMs, "endedAtMs");
+        QVERIFY(st.onlineMs >= 0);
     }
 
     void recordRoundTrip()
@@ -365,6 +405,18 @@ private Q_SLOTS:
         writeRecord(r);
         QCOMPARE(statusOf(99) > 0, kept);
         QCOMPARE(QFile::exists(m_line->connectionsFolder() + QLatin1String("/99.conn")), kept);
+    }
+
+    void recordFromTheEarliestTimeIsOver()
+    {
+        SimConnectionRecord r;
+        r.handle = 98;
+        r.dialStartMs = std::numeric_limits<qint64>::min();
+        r.scenario = scenario(0);
+        r.scenario.busy = true;
+        writeRecord(r);
+        QVERIFY(statusOf(98) <= 0);
+        QVERIFY(!QFile::exists(m_line->connectionsFolder() + QLatin1String("/98.conn")));
     }
 
     void reusedProcessIdIsNoOwner()

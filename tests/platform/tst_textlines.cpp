@@ -79,6 +79,9 @@ private slots:
         QTest::newRow("UTF-8 with BOM") << fileOf({Fee1, Cjk}) << true;
         QTest::newRow("UTF-8 with BOM, LF") << QByteArray("\xEF\xBB\xBF\xE5\xAE\xBD\nx") << false;
         QTest::newRow("bad UTF-8 behind a BOM") << QByteArray("\xEF\xBB\xBF\xff\xfe;1\r\n") << true;
+        QTest::newRow("a second BOM is text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") << false;
+        QTest::newRow("BOM at a line's start") << QByteArray("\xEF\xBB\xBF" "a\r\n\xEF\xBB\xBF" "b\r\n") << true;
+        QTest::newRow("UTF-8 cut inside a character") << QByteArray("\xEF\xBB\xBF" "a\xE5\xAE\r\n") << true;
     }
 
     void readsLikeTheList()
