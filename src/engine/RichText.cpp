@@ -392,6 +392,7 @@ private:
             FState.dest = Destination::FontTable;
             FFontNumber = -1;
             FFontName.clear();
+            FFontNameText.clear();
             return;
         }
         if (word == "colortbl") {
@@ -425,6 +426,10 @@ private:
                 FFontCharset = param;
             } else if (word == "cpg") {
                 FFontCodePage = param;
+            } else if (word == "u") {
+                unicode(param);
+            } else if (const char16_t ch = specialCharacter(word); ch && !consumeUnicodeSkip()) {
+                appendChar(ch);
             }
             return;
         }
@@ -549,7 +554,7 @@ private:
         case Destination::FontTable:
             if (b == ';')
                 storeFontName();
-            else
+            else if (!consumeUnicodeSkip())
                 FFontName += b;
             return;
         case Destination::ColorTable:
@@ -576,6 +581,11 @@ private:
 
     void appendText(const QString &text)
     {
+        // Escaped characters (\~, \uN) belong to a font's name as well.
+        if (!skipping() && FState.dest == Destination::FontTable) {
+            FFontNameText += decodeFontBytes() + text;
+            return;
+        }
         if (skipping() || FState.hidden)
             return;
         if (FState.dest == Destination::Footnote) {
@@ -698,14 +708,22 @@ private:
         }
     }
 
+    // The name's bytes so far, in the font's own code page.
+    QString decodeFontBytes()
+    {
+        const int codePage = FFontCodePage > 0 ? FFontCodePage : charsetCodePage(FFontCharset);
+        const QString text = decodeCodePage(FFontName, codePage == kSymbolCodePage ? FDocCodePage
+                                                       : codePage > 0              ? codePage
+                                                                                   : FDocCodePage);
+        FFontName.clear();
+        return text;
+    }
+
     void storeFontName()
     {
         if (FFontNumber >= 0) {
             int codePage = FFontCodePage > 0 ? FFontCodePage : charsetCodePage(FFontCharset);
-            const QString name = decodeCodePage(FFontName, codePage == kSymbolCodePage ? FDocCodePage
-                                                           : codePage > 0              ? codePage
-                                                                                       : FDocCodePage)
-                                     .trimmed();
+            const QString name = QString(FFontNameText + decodeFontBytes()).trimmed();
             // Only the Symbol font itself has the Symbol mapping; other symbol
             // fonts draw their own pictures in the places of letters.
             if (codePage == kSymbolCodePage && name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) != 0)
@@ -716,6 +734,7 @@ private:
                 FFonts.insert(FFontNumber, name);
         }
         FFontName.clear();
+        FFontNameText.clear();
         FFontNumber = -1;
         FFontCharset = 0;
         FFontCodePage = 0;
@@ -774,6 +793,7 @@ private:
     int FFontCharset = 0;
     int FFontCodePage = 0;
     QByteArray FFontName;
+    QString FFontNameText;
     QStringList FNotes;
     QList<QColor> FColors;
     int FRed = -1;

@@ -302,6 +302,13 @@ void TestRichText::fontTableEdgeCases()
                            &doc));
     QCOMPARE(formatOf(doc, u"text"_s).fontFamilies().toStringList(), QStringList(u"ＭＳ 明朝"_s));
 
+    // Escaped characters are part of a font's name, as the writer writes them.
+    QVERIFY(RichText::read("{\\rtf1{\\fonttbl{\\f0 Courier\\~New\\tab \\u8364?;}}\\f0 fest}", &doc));
+    QCOMPARE(formatOf(doc, u"fest"_s).fontFamilies().toStringList(), QStringList(u"Courier\u00a0New\t\u20ac"_s));
+    QTextDocument again;
+    QVERIFY(RichText::read(RichText::write(&doc), &again));
+    QCOMPARE(formatOf(again, u"fest"_s).fontFamilies().toStringList(), QStringList(u"Courier\u00a0New\t\u20ac"_s));
+
     // Without either, the viewer's font applies.
     QVERIFY(RichText::read("{\\rtf1 frei}", &doc));
     QVERIFY(!formatOf(doc, u"frei"_s).hasProperty(QTextFormat::FontFamilies));
