@@ -272,9 +272,9 @@ void TFormScanHTTP::showEvent(QShowEvent *event)
 
 QString TFormScanHTTP::TargetFor(const QString &url, bool withoutURL)
 {
-    const QString root = Folders::programFolder() + u"URL"_s;
+    const QString root = Folders::urlFolder();
     if (withoutURL)
-        return QDir::toNativeSeparators(root + u'/');
+        return QDir::toNativeSeparators(root);
     // The folder the copy will really have; text that is no web address yet
     // is shown as typed, without its "http://".
     QString site = SiteNames::LocalSiteFolder(url);
@@ -283,7 +283,7 @@ QString TFormScanHTTP::TargetFor(const QString &url, bool withoutURL)
         if (site.contains("http://"_L1, Qt::CaseInsensitive))
             site.remove(0, 7);
     }
-    return QDir::toNativeSeparators(root + u'/' + site);
+    return QDir::toNativeSeparators(root + site);
 }
 
 void TFormScanHTTP::FormShow()
@@ -302,7 +302,7 @@ void TFormScanHTTP::FormShow()
     }
     Scanner->BaseURL = url;
     EditTarget->setText(TargetFor(url, FOpenedWithoutURL));
-    Scanner->DestinationDir = Folders::programFolder() + u"URL"_s;
+    Scanner->DestinationDir = QDir::cleanPath(Folders::urlFolder());
     LoadDownloadOptions();
     UpdateButtons();
     BtnUpdate->setEnabled(false);
