@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QtNumeric>
 
+#include <algorithm>
 #include <limits>
 
 #include <cmath>
@@ -87,22 +88,50 @@ double ParseTariff(const QString &text)
     return ok ? value : 0.0;
 }
 
+namespace {
+
+// A typo like "99999999999999999999" must give a huge cost, not a wrapped
+// negative one; 2^62 units are far beyond any real bill and leave headroom.
+constexpr qint64 MaxUnits = qint64(1) << 62;
+
+qint64 clampedRound(double value)
+{
+    if (qIsNaN(value))
+        return 0;
+    if (value >= double(MaxUnits))
+        return MaxUnits;
+    if (value <= -double(MaxUnits))
+        return -MaxUnits;
+    return std::llround(value);
+}
+
+qint64 saturatedProduct(qint64 a, qint64 b)
+{
+    qint64 product = 0;
+    if (__builtin_mul_overflow(a, b, &product))
+        return (a < 0) != (b < 0) ? -MaxUnits : MaxUnits;
+    return std::clamp(product, -MaxUnits, MaxUnits);
+}
+
+} // namespace
+
 qint64 TariffMilliCents(const QString &text)
 {
-    return std::llround(ParseTariff(text) * 1000.0);
+    return clampedRound(ParseTariff(text) * 1000.0);
 }
 
 qint64 CostUnits(qint64 tariffMilliCents, int secondBilling, qint64 seconds)
 {
     // A thousandth of a cent is 60 units; a second at T per minute is T/60.
     if (secondBilling == 1)
-        return tariffMilliCents * seconds;
-    return tariffMilliCents * 60 * ((seconds + 59) / 60);
+        return saturatedProduct(tariffMilliCents, seconds);
+    const qint64 minutes = seconds / 60 + (seconds % 60 > 0 ? 1 : 0);
+    return saturatedProduct(saturatedProduct(tariffMilliCents, 60), minutes);
 }
 
 qint64 UnitsOfCents(double cents)
 {
-    return std::llround(cents * double(UnitsPerCent));
+    return clampedRound(cents * double(UnitsPerCent));
 }
 
 QString EuroText(qint64 units, int decimals, bool grouped)
@@ -114,8 +143,8 @@ QString EuroText(qint64 units, int decimals, bool grouped)
         digits *= 10;
     }
     const bool negative = units < 0;
-    const qint64 magnitude = negative ? -units : units;
-    const qint64 rounded = (magnitude + scale / 2) / scale;
+    const quint64 magnitude = negative ? 0 - quint64(units) : quint64(units);
+    const qint64 rounded = qint64((magnitude + quint64(scale / 2)) / quint64(scale));
     QLocale locale;
     locale.setNumberOptions(grouped ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
     QString text = locale.toString(rounded / digits);

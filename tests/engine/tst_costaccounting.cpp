@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 class TestCostAccounting : public QObject
@@ -76,6 +78,46 @@ private slots:
         const double cost = TRASWorkUnit::RunningCost(tariff, billing, online, previous);
         QVERIFY2(qFuzzyCompare(cost + 1, cents + 1), qPrintable(QString::number(cost)));
         QCOMPARE(TRASWorkUnit::CostText(cost), shown);
+    }
+
+    // A mistyped tariff must neither wrap into a negative bill nor crash the
+    // display; it shows as the huge amount it is.
+    void absurdTariffSaturates_data()
+    {
+        QTest::addColumn<QString>("tariff");
+        QTest::addColumn<int>("billing");
+        QTest::addColumn<int>("sign");
+        QTest::newRow("huge, per minute") << u"99999999999999999999999"_s << 0 << 1;
+        QTest::newRow("huge, per second") << u"99999999999999999999999"_s << 1 << 1;
+        QTest::newRow("huge negative") << u"-99999999999999999999999"_s << 0 << -1;
+        QTest::newRow("just inside, long call") << u"9000000000000"_s << 1 << 1;
+    }
+
+    void absurdTariffSaturates()
+    {
+        QFETCH(QString, tariff);
+        QFETCH(int, billing);
+        QFETCH(int, sign);
+        const double cost = TRASWorkUnit::RunningCost(tariff, billing, u"9999:59:59"_s, 0.0);
+        QCOMPARE(cost > 0 ? 1 : -1, sign);
+        QCOMPARE(TRASWorkUnit::CostText(cost).startsWith(u'-'), sign < 0);
+        QCOMPARE(TRASWorkUnit::FeeRecordText(cost).startsWith(u'-'), sign < 0);
+    }
+
+    void unusableCentsStillShow_data()
+    {
+        QTest::addColumn<double>("cents");
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity();
+        QTest::newRow("minus infinite") << -std::numeric_limits<double>::infinity();
+    }
+
+    void unusableCentsStillShow()
+    {
+        QFETCH(double, cents);
+        const QString text = TRASWorkUnit::CostText(cents);
+        QVERIFY2(text.endsWith(u" €"_s), qPrintable(text));
+        QCOMPARE(text.startsWith(u'-'), cents < 0);
     }
 
     void recordFee_data()
