@@ -42,13 +42,14 @@ TextLines TextLines::fromFileBytes(QByteArray bytes)
         lines.m_utf8 = true;
         offset = 3;
     }
-    const char *data = bytes.constData();
-    const qsizetype n = bytes.size();
-    lines.m_starts.reserve((n - offset) / TypicalLineBytes + 1);
+    // Offsets count from behind a byte-order mark.
+    const char *data = bytes.constData() + offset;
+    const qsizetype n = bytes.size() - offset;
+    lines.m_starts.reserve(n / TypicalLineBytes + 1);
     // Offsets into bytes as they are; they only need rewriting when a line end
     // is not CR LF, which a file this program wrote never has.
     bool crlfOnly = true;
-    for (qsizetype start = offset; start < n;) {
+    for (qsizetype start = 0; start < n;) {
         const void *found = std::memchr(data + start, '\n', size_t(n - start));
         const qsizetype newline = found ? static_cast<const char *>(found) - data : n;
         if (newline == n || newline == start || data[newline - 1] != '\r')
@@ -57,16 +58,12 @@ TextLines TextLines::fromFileBytes(QByteArray bytes)
         start = newline + 1;
     }
     if (crlfOnly) {
-        if (offset) {
-            bytes.remove(0, offset);
-            for (qsizetype &s : lines.m_starts)
-                s -= offset;
-        }
+        bytes.remove(0, offset);
         lines.m_bytes = std::move(bytes);
     } else {
         QByteArray canonical;
-        canonical.reserve(n - offset + lines.m_starts.size());
-        const QList<qsizetype> starts = std::move(lines.m_starts);
+        canonical.reserve(n + lines.m_starts.size());
+        const LineStarts starts = std::move(lines.m_starts);
         lines.m_starts = {};
         lines.m_starts.reserve(starts.size());
         for (qsizetype i = 0; i < starts.size(); ++i) {
@@ -158,7 +155,7 @@ void TextLines::remove(const Ranges &ranges)
     if (ranges.isEmpty())
         return;
     QByteArray kept;
-    QList<qsizetype> starts;
+    LineStarts starts;
     qsizetype removed = 0;
     for (const auto &[first, last] : ranges)
         removed += last - first + 1;

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
 #pragma once
 
+#include "LineStarts.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -64,7 +66,7 @@ private:
     QByteArrayView lineBytes(qsizetype i) const;
 
     QByteArray m_bytes;
-    QList<qsizetype> m_starts;
+    LineStarts m_starts;
     bool m_utf8 = false;
     quint64 m_revision = 0;
 };

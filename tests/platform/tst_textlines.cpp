@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Rufwerk developers
+#include "LineStarts.h"
 #include "TestFiles.h"
 #include "TextFile.h"
 #include "TextLines.h"
@@ -175,6 +176,30 @@ private slots:
         QCOMPARE(b.toStringList(), QStringList{Fee1});
         const TextLines c = TextLines::fromFileBytes(fileOf({Fee1}));
         QVERIFY(c.revision() != b.revision()); // every read is new
+    }
+
+    // Offsets are kept in 32 bits per line; files past 4 GiB must still find
+    // their lines, without building such a file.
+    void offsetsPastFourGiB_data()
+    {
+        constexpr qsizetype G4 = qsizetype(1) << 32;
+        QTest::addColumn<QList<qsizetype>>("offsets");
+        QTest::newRow("below 4 GiB") << QList<qsizetype>{0, 80, G4 - 1};
+        QTest::newRow("exactly at 4 GiB") << QList<qsizetype>{0, G4 - 2, G4, G4 + 5};
+        QTest::newRow("several blocks") << QList<qsizetype>{0, G4 + 1, 2 * G4 + 7, 2 * G4 + 7, 3 * G4};
+        QTest::newRow("one line longer than 4 GiB") << QList<qsizetype>{10, 3 * G4 + 10, 3 * G4 + 90};
+        QTest::newRow("equal low bits in two blocks") << QList<qsizetype>{100, G4 + 100, 2 * G4 + 100};
+    }
+
+    void offsetsPastFourGiB()
+    {
+        QFETCH(QList<qsizetype>, offsets);
+        LineStarts starts;
+        for (const qsizetype offset : std::as_const(offsets))
+            starts.append(offset);
+        QCOMPARE(starts.size(), offsets.size());
+        for (qsizetype row = 0; row < offsets.size(); ++row)
+            QCOMPARE(starts.at(row), offsets.at(row));
     }
 
     void readErrorIsReported()
