@@ -49,7 +49,10 @@ int main(int argc, char *argv[])
     qputenv("RUFWERK_MODULE_DIR", dir.filePath(QStringLiteral("nomodule")).toLocal8Bit());
     QApplication app(argc, argv);
     SettingsStore::setInstance(std::make_unique<FileSettingsStore>(dir.filePath(QStringLiteral("registry.reg"))));
-    MessageDialog::SetHook([](MessageDialog::Kind kind, const QString &) { return kind == MessageDialog::Kind::Question; });
+    // Yes to every question, also to those whose default is No (the delete).
+    MessageDialog::SetHook([](MessageDialog::Kind kind, const QString &) {
+        return kind == MessageDialog::Kind::Question || kind == MessageDialog::Kind::QuestionDefaultNo;
+    });
 
     SimulatedLine line(dir.filePath(QStringLiteral("line")));
     line.phoneBook().modify([](SimPhoneBookText &text) {
@@ -115,5 +118,9 @@ int main(int argc, char *argv[])
     const qsizetype left = form.RASStrList->Lines(QStringLiteral("Entries")).size();
     MessageDialog::SetHook(nullptr);
     ConnectionCommands::SetInputHook(nullptr);
-    return left == Entries - Rounds ? 0 : 1;
+    if (left != Entries - Rounds) {
+        std::fprintf(stderr, "delete removed %lld entries instead of %d\n", qint64(Entries - left), Rounds);
+        return 1;
+    }
+    return 0;
 }

@@ -490,6 +490,7 @@ void TRASWorkUnit::refreshEntries(const QStringList &before)
     const QStringList names = RWDialUp->Entries();
     QStringList lines;
     lines.reserve(names.size());
+    const PhoneBookPass pass(RWDialUp->service());
     for (const QString &name : names) {
         const QString complete = entryLine(name);
         lines << (complete.isEmpty() ? name : complete);
@@ -555,6 +556,7 @@ void TRASWorkUnit::BuildEntriesFromPhonebook()
         return;
     }
     const QStringList names = RWDialUp->Entries();
+    const PhoneBookPass pass(RWDialUp->service());
     for (const QString &name : names) {
         if (combo)
             combo->addItem(name);

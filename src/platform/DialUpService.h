@@ -194,6 +194,11 @@ public:
     /// kept open when the program ends). Real lines do so anyway.
     virtual int releaseConnection(RasHandle) { return RasError::Success; }
 
+    /// Between these calls (they nest) lookups may answer from one reading of
+    /// the phone book, so a pass over every entry reads the book once.
+    virtual void beginPhoneBookPass() {}
+    virtual void endPhoneBookPass() {}
+
     void setEntryDialogHook(EntryDialogHook hook) { m_dialogHook = std::move(hook); }
 
     /// The process-wide service: the simulated line unless another backend was set.
@@ -203,6 +208,22 @@ public:
 
 protected:
     EntryDialogHook m_dialogHook;
+};
+
+/// Holds a phone-book pass for its lifetime.
+class PhoneBookPass
+{
+public:
+    explicit PhoneBookPass(DialUpService &service)
+        : m_service(service)
+    {
+        m_service.beginPhoneBookPass();
+    }
+    ~PhoneBookPass() { m_service.endPhoneBookPass(); }
+    Q_DISABLE_COPY_MOVE(PhoneBookPass)
+
+private:
+    DialUpService &m_service;
 };
 
 /**

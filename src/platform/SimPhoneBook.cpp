@@ -839,11 +839,28 @@ int SimPhoneBook::readBytes(QByteArray *bytes, bool *exists) const
     return RasError::Success;
 }
 
+void SimPhoneBook::beginPass()
+{
+    if (m_passDepth++ == 0)
+        m_passChecked = false;
+}
+
+void SimPhoneBook::endPass()
+{
+    Q_ASSERT(m_passDepth > 0);
+    --m_passDepth;
+}
+
 int SimPhoneBook::read(std::shared_ptr<const SimPhoneBookText> *text)
 {
+    if (m_cache && m_passDepth > 0 && m_passChecked) {
+        *text = m_cache;
+        return RasError::Success;
+    }
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const SimFileStamp stamp = simFileStamp(m_path);
     if (m_cache && simStampStillValid(m_cacheStamp, m_cacheReadAt, stamp)) {
+        m_passChecked = m_passDepth > 0;
         *text = m_cache;
         return RasError::Success;
     }
@@ -860,6 +877,7 @@ int SimPhoneBook::read(std::shared_ptr<const SimPhoneBookText> *text)
     }
     m_cacheStamp = stamp;
     m_cacheReadAt = now;
+    m_passChecked = m_passDepth > 0;
     *text = m_cache;
     return RasError::Success;
 }

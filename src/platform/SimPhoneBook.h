@@ -172,6 +172,12 @@ public:
     /// The backup made by the last modify(), or empty.
     QString lastBackupPath() const { return m_lastBackup; }
 
+    /// While a pass is open, the book is checked against the file once; later
+    /// reads of the pass take that state, even right after a write, when the
+    /// file's time stamp alone cannot tell a change.
+    void beginPass();
+    void endPass();
+
 private:
     int readBytes(QByteArray *bytes, bool *exists) const;
     bool writeBackup(const QByteArray &bytes);
@@ -182,4 +188,6 @@ private:
     SimFileStamp m_cacheStamp;
     QByteArray m_cacheBytes; // the file's bytes the cache was parsed from
     qint64 m_cacheReadAt = 0;
+    int m_passDepth = 0;
+    bool m_passChecked = false;
 };

@@ -276,6 +276,16 @@ SimPhoneBook &SimulatedLine::phoneBook()
     return d->book;
 }
 
+void SimulatedLine::beginPhoneBookPass()
+{
+    d->book.beginPass();
+}
+
+void SimulatedLine::endPhoneBookPass()
+{
+    d->book.endPass();
+}
+
 QString SimulatedLine::backendName() const
 {
     return QStringLiteral("Simulierte Leitung");

@@ -50,6 +50,8 @@ public:
     int dial(const RasDialParams &params, RasHandle *handle) override;
     int hangUp(RasHandle handle) override;
     int releaseConnection(RasHandle handle) override;
+    void beginPhoneBookPass() override;
+    void endPhoneBookPass() override;
 
     /// Dials a connection that no process owns: it stays until it is hung up,
     /// where a dialed one goes when its dialing process ends.
