@@ -18,6 +18,8 @@ packages=(
     qt6-tools-dev qt6-tools-dev-tools libqt6sql6-sqlite qt6-translations-l10n
     # echo requests without privileges; the echo benchmark compares with ping
     iputils-ping
+    # the list printer and print preview benchmarks compare with enscript
+    enscript
     # the package check: cpack's dependency scan, desktop file and metadata checks
     dpkg-dev desktop-file-utils appstream
     # List printer tests: a CUPS scheduler with a cups-pdf queue (started by the
