@@ -320,7 +320,7 @@ private slots:
     void advancedCreate()
     {
         m_inputs << u"Funk West"_s;
-        onDialog([this](TfrmConnProp &dialog) {
+        onDialog([](TfrmConnProp &dialog) {
             QCOMPARE(dialog.windowTitle(), u"Verbindungseinstellungen für: [Funk West]"_s);
             QCOMPARE(dialog.findChild<QComboBox *>(u"cboDevice"_s)->currentIndex(), 0);
             dialog.findChild<QLineEdit *>(u"EditRASName"_s)->setText(u"Funk Westen"_s);

@@ -36,7 +36,7 @@ private slots:
 
     void createStoresEntryAndDialParams()
     {
-        SimEntryDialog::ExecHook = [this](SimEntryDialog &dialog) {
+        SimEntryDialog::ExecHook = [](SimEntryDialog &dialog) {
             QVERIFY(!field(dialog, "EditName")->isReadOnly());
             field(dialog, "EditName")->setText(u" Sparruf Süd "_s);
             auto *devices = dialog.findChild<QComboBox *>(u"CBDevice"_s);
