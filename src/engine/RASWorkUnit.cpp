@@ -481,6 +481,7 @@ void TRASWorkUnit::fillEntriesFromPhonebook()
 
 void TRASWorkUnit::refreshEntries(const QStringList &before)
 {
+    const PhoneBookPass pass(RWDialUp->service());
     if (RWDialUp->GetEntries() != RasError::Success) {
         // A phone book that cannot be read now is no empty one.
         *entries() = before;
@@ -490,7 +491,6 @@ void TRASWorkUnit::refreshEntries(const QStringList &before)
     const QStringList names = RWDialUp->Entries();
     QStringList lines;
     lines.reserve(names.size());
-    const PhoneBookPass pass(RWDialUp->service());
     for (const QString &name : names) {
         const QString complete = entryLine(name);
         lines << (complete.isEmpty() ? name : complete);
@@ -551,12 +551,12 @@ void TRASWorkUnit::BuildEntriesFromPhonebook()
     QStringList &lines = *entries();
     lines.clear();
     m_entryNames.clear();
+    const PhoneBookPass pass(RWDialUp->service());
     if (RWDialUp->GetEntries() != RasError::Success || RWDialUp->Entries().isEmpty()) {
         m_ownLists->Changed(QStringLiteral("Entries"));
         return;
     }
     const QStringList names = RWDialUp->Entries();
-    const PhoneBookPass pass(RWDialUp->service());
     for (const QString &name : names) {
         if (combo)
             combo->addItem(name);
